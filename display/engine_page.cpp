@@ -1,0 +1,108 @@
+#include "display/kelvane_mfd.h"
+
+#include "display/number_format.h"
+#include "display/text_format.h"
+#include "display/text_layout.h"
+
+#include <math.h>
+
+namespace {
+// Degrees per radian as the display has always shown it (not the double nearest 180/pi).
+const double kDegreesPerRadian = 57.29577951308238;
+} // namespace
+
+// Zero divisors (a direction of length 0, no mass, no moment of inertia) give infinities or
+// undefined values, which the formatter shows as text; nothing here can fail.
+void KelvaneMfd::DrawEnginePage(HDC hDC) {
+    const DWORD thrusters = pV->GetThrusterCount();
+    if (settings->engineIndex >= thrusters)
+        settings->engineIndex = 0;
+    const THRUSTER_HANDLE thruster = pV->GetThrusterHandleByIndex(settings->engineIndex);
+
+    const double mass = pV->GetMass();
+    VECTOR3 pmi;
+    pV->GetPMI(pmi);
+    const double thrust = pV->GetThrusterMax0(thruster);
+    const double isp = pV->GetThrusterIsp0(thruster);
+    VECTOR3 r;
+    VECTOR3 d;
+    pV->GetThrusterRef(thruster, r);
+    pV->GetThrusterDir(thruster, d);
+
+    const double dLength = sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    const double dx = d.x / dLength, dy = d.y / dLength, dz = d.z / dLength;
+    const double fx = dx * thrust, fy = dy * thrust, fz = dz * thrust;
+
+    double linear[3];
+    double torque[3];
+    const double rLength = sqrt(r.x * r.x + r.y * r.y + r.z * r.z);
+    if (rLength == 0) {
+        linear[0] = fx / mass;
+        linear[1] = fy / mass;
+        linear[2] = fz / mass;
+        torque[0] = torque[1] = torque[2] = 0;
+    } else {
+        // Only the force's component along the lever arm moves the centre of mass.
+        const double rx = r.x / rLength, ry = r.y / rLength, rz = r.z / rLength;
+        const double s = -(rx * fx + ry * fy + rz * fz);
+        linear[0] = s * dx / mass;
+        linear[1] = s * dy / mass;
+        linear[2] = s * dz / mass;
+        torque[0] = -(fy * r.z - fz * r.y);
+        torque[1] = -(fz * r.x - fx * r.z);
+        torque[2] = -(fx * r.y - fy * r.x);
+    }
+    double angular[3];
+    for (int i = 0; i < 3; ++i)
+        angular[i] = torque[i] / (mass * pmi.data[i]);
+
+    char unit[64];
+    double shownThrust = thrust;
+    if (settings->notation == SI) {
+        FormatText(unit, sizeof unit, "%s", "N");
+    } else {
+        shownThrust /= 1000;
+        FormatText(unit, sizeof unit, "%s", "kN");
+    }
+
+    char value[kValueBufferSize];
+    PrintAt(hDC, 0, 5, "Engine %d", static_cast<int>(settings->engineIndex + 1));
+    FormatValue(value, shownThrust);
+    PrintAt(hDC, 0, 6, "Vacuum Thrust: %s%s", value, unit);
+    FormatValue(value, isp);
+    PrintAt(hDC, 0, 7, "ISP: %sN*s/kg", value);
+    PrintAt(hDC, 0, 8, "Acceleration:");
+    PrintAt(hDC, 0, 9, "    Linear:");
+    FormatSignedValue(value, linear[0]);
+    PrintAt(hDC, 0, 10, "        X: %sm/s^2", value);
+    FormatSignedValue(value, linear[1]);
+    PrintAt(hDC, 0, 11, "        Y: %sm/s^2", value);
+    FormatSignedValue(value, linear[2]);
+    PrintAt(hDC, 0, 12, "        Z: %sm/s^2", value);
+
+    if (settings->enginesDisplay == DEGREES) {
+        for (int i = 0; i < 3; ++i)
+            angular[i] *= kDegreesPerRadian;
+        FormatText(unit, sizeof unit, "%s", "deg/s^2");
+    } else {
+        FormatText(unit, sizeof unit, "%s", "rad/s^2");
+    }
+    PrintAt(hDC, 0, 13, "    Angular:");
+    FormatSignedValue(value, angular[0]);
+    PrintAt(hDC, 0, 14, "        X: %s%s", value, unit);
+    FormatSignedValue(value, angular[1]);
+    PrintAt(hDC, 0, 15, "        Y: %s%s", value, unit);
+    FormatSignedValue(value, angular[2]);
+    PrintAt(hDC, 0, 16, "        Z: %s%s", value, unit);
+
+    const PROPELLANT_HANDLE resource = pV->GetThrusterResource(thruster);
+    if (!resource) {
+        PrintAt(hDC, 0, 17, "Propellant Resource: Not Connected");
+        return;
+    }
+    const DWORD tanks = pV->GetPropellantCount();
+    DWORD i = 0;
+    while (i < tanks && pV->GetPropellantHandleByIndex(i) != resource)
+        ++i;
+    PrintAt(hDC, 0, 17, "Propellant Resource: Tank %d", static_cast<int>(i) + 1);
+}

@@ -1,0 +1,76 @@
+#include "display/kelvane_mfd.h"
+
+#include "display/number_format.h"
+#include "display/text_format.h"
+#include "display/text_layout.h"
+#include "module/module.h"
+#include "settings/mfd_registry.h"
+
+// Displays are created only through the message procedure, which checks that the registry exists.
+KelvaneMfd::KelvaneMfd(int mfdId, DWORD width, DWORD height, VESSEL* vessel)
+    : MFD(width, height, vessel) {
+    settings = gRegistry->AttachDisplay(this, vessel, mfdId);
+}
+
+// After ExitModule the registry and its records are gone: touch nothing then.
+KelvaneMfd::~KelvaneMfd() {
+    if (gRegistry)
+        gRegistry->DetachDisplay(this);
+}
+
+void KelvaneMfd::Update(HDC hDC) {
+    InvalidateButtons(); // the label of button 3 follows the page
+    SetCharSize(hDC, static_cast<int>(cw), static_cast<int>(ch));
+
+    const char* pageWord = "Mass";
+    switch (settings->parametersMode) {
+    case TANKS:
+        pageWord = "Tanks";
+        break;
+    case ENGINES:
+        pageWord = "Engines";
+        break;
+    case MASS:
+        break;
+    default:
+        settings->parametersMode = MASS;
+        break;
+    }
+    char title[64];
+    FormatText(title, sizeof title, "KelvaneMFD: %s", pageWord);
+    Title(hDC, title);
+
+    SetTextColour(hDC, kTextColour);
+    char name[64];
+    char className[64];
+    FormatText(name, sizeof name, "%s", pV->GetName());
+    FormatText(className, sizeof className, "%s", pV->GetClassNameA());
+    PrintAt(hDC, 0, 2, "Name: %s", name);
+    PrintAt(hDC, 0, 3, "Class: %s", className);
+
+    switch (settings->parametersMode) {
+    case TANKS:
+        DrawTankPage(hDC);
+        break;
+    case ENGINES:
+        DrawEnginePage(hDC);
+        break;
+    default:
+        DrawMassPage(hDC);
+        break;
+    }
+}
+
+void KelvaneMfd::FormatValue(char* buffer, double x) const {
+    if (settings->notation == EXP)
+        FormatExponent(buffer, x);
+    else
+        FormatSI(buffer, x);
+}
+
+void KelvaneMfd::FormatSignedValue(char* buffer, double x) const {
+    if (settings->notation == EXP)
+        FormatSignedExponent(buffer, x);
+    else
+        FormatSignedSI(buffer, x);
+}

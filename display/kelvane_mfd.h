@@ -1,0 +1,37 @@
+// The display: one object per cockpit display showing the mode, drawing the page its settings
+// record selects.
+#pragma once
+
+#include "host/orbiter_api.h"
+#include "settings/mfd_settings.h"
+
+class KelvaneMfd : public MFD {
+public:
+    KelvaneMfd(int mfdId, DWORD width, DWORD height, VESSEL* vessel);
+    ~KelvaneMfd() override;
+
+    void Update(HDC hDC) override;
+    bool ConsumeButton(int bt, int event) override;
+    char* ButtonLabel(int bt) override;
+    int ButtonMenu(const MFDBUTTONMENU** menu) const override;
+    void WriteStatus(FILEHANDLE scn) const override;
+    void ReadStatus(FILEHANDLE scn) override;
+
+    // Numbers by the record's notation, into a 64-byte buffer.
+    void FormatValue(char* buffer, double x) const;
+    void FormatSignedValue(char* buffer, double x) const;
+
+    double WetMass(double emptyMass) const;
+    void DrawMassPage(HDC hDC);
+    void DrawTankPage(HDC hDC);
+    void DrawThrustersServiced(HDC hDC);
+    void DrawEnginePage(HDC hDC);
+
+    MfdSettings* Settings() const { return settings; }
+    VESSEL* Vessel() const { return pV; }
+    DWORD Width() const { return W; }
+    DWORD Height() const { return H; }
+
+private:
+    MfdSettings* settings = nullptr; // owned by the registry; outlives the display
+};

@@ -1,0 +1,109 @@
+#include "display/kelvane_mfd.h"
+
+#include "display/number_format.h"
+#include "display/text_format.h"
+#include "display/text_layout.h"
+
+#include <math.h>
+#include <string.h>
+
+void KelvaneMfd::DrawTankPage(HDC hDC) {
+    const DWORD tanks = pV->GetPropellantCount();
+    if (settings->tankIndex >= tanks)
+        settings->tankIndex = 0;
+
+    double capacity = pV->GetPropellantMaxMass(pV->GetPropellantHandleByIndex(settings->tankIndex));
+    double contents = pV->GetPropellantMass(pV->GetPropellantHandleByIndex(settings->tankIndex));
+
+    char unit[64];
+    if (settings->notation == SI) {
+        capacity *= 1000;
+        contents *= 1000;
+        FormatText(unit, sizeof unit, "%s", "g");
+    } else {
+        FormatText(unit, sizeof unit, "%s", "kg");
+    }
+
+    char value[kValueBufferSize];
+    PrintAt(hDC, 0, 5, "Tank %d", static_cast<int>(settings->tankIndex + 1));
+    FormatValue(value, capacity);
+    PrintAt(hDC, 0, 6, "Full Mass: %s%s", value, unit);
+    if (settings->massDisplay == PERCENTAGE) {
+        if (capacity == 0)
+            PrintAt(hDC, 0, 7, "Divide by zero error.");
+        else
+            PrintAt(hDC, 0, 7, "Current Mass: %8.3lf %%", contents / capacity * 100);
+    } else {
+        FormatValue(value, contents);
+        PrintAt(hDC, 0, 7, "Current Mass: %s%s", value, unit);
+    }
+
+    DrawThrustersServiced(hDC);
+}
+
+namespace {
+
+int DecimalDigits(unsigned long long n) {
+    int digits = 1;
+    while (n >= 10) {
+        n /= 10;
+        ++digits;
+    }
+    return digits;
+}
+
+} // namespace
+
+void KelvaneMfd::DrawThrustersServiced(HDC hDC) {
+    static const char kLead[] = "Thrusters Serviced:";
+    char list[64];
+    FormatText(list, sizeof list, "%s", kLead);
+    size_t used = sizeof kLead - 1;
+    int row = 9;
+    int lineLength = 0;
+    int entryWidth = 2;
+    double highestIsp = 0.0;
+
+    const DWORD thrusters = pV->GetThrusterCount();
+    const PROPELLANT_HANDLE tank = pV->GetPropellantHandleByIndex(settings->tankIndex);
+    for (DWORD k = 0; k < thrusters; ++k) {
+        const THRUSTER_HANDLE thruster = pV->GetThrusterHandleByIndex(k);
+        if (pV->GetThrusterResource(thruster) == tank) {
+            const unsigned long long number = static_cast<unsigned long long>(k) + 1;
+            used +=
+                static_cast<size_t>(FormatText(list + used, sizeof list - used, " %llu", number));
+            entryWidth = 1 + DecimalDigits(number);
+            lineLength += entryWidth;
+            const double isp = pV->GetThrusterIsp0(thruster);
+            if (isp > highestIsp)
+                highestIsp = isp;
+        }
+        // Close the line once one more number as wide as the last would reach 17 characters.
+        if (lineLength + entryWidth >= 17) {
+            PrintAt(hDC, 0, row, "%s", list);
+            ++row;
+            memset(list, ' ', sizeof kLead - 1);
+            list[sizeof kLead - 1] = '\0';
+            used = sizeof kLead - 1;
+            lineLength = 0;
+        }
+    }
+    if (lineLength > 0)
+        PrintAt(hDC, 0, row, "%s", list);
+
+    if (row == 9 && lineLength == 0) {
+        FormatText(list + used, sizeof list - used, "%s", " None");
+        PrintAt(hDC, 0, 9, "%s", list);
+        PrintAt(hDC, 0, 8, "Delta-V: None");
+        return;
+    }
+
+    const double mass = pV->GetMass();
+    const double propellant = pV->GetPropellantMass(tank);
+    // A zero divisor (no dry mass left) gives an infinite or undefined figure, which the
+    // formatter shows as text.
+    const double deltaV = highestIsp * log(mass / (mass - propellant));
+    char value[kValueBufferSize];
+    FormatValue(value, deltaV);
+    PrintAt(hDC, 0, 8, "Delta-V: %sm/s", value);
+}

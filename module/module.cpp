@@ -1,0 +1,69 @@
+#include "module/module.h"
+
+#include "display/kelvane_mfd.h"
+#include "settings/mfd_registry.h"
+#include "settings/scenario_text.h"
+
+MfdRegistry* gRegistry = nullptr;
+char gModeName[] = "Kelvane";
+
+namespace {
+typedef void (*ExitFunction)(HINSTANCE);
+ExitFunction gExitFunction = nullptr;
+int gVersion = 0;
+} // namespace
+
+BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        InitLib(hModule);
+        FARPROC exit = GetProcAddress(hModule, "ExitModule");
+        if (!exit)
+            exit = GetProcAddress(hModule, "opcDLLExit");
+        // Through the generic function type: FARPROC's own signature is not the export's.
+        gExitFunction = reinterpret_cast<ExitFunction>(reinterpret_cast<void (*)()>(exit));
+    } else if (reason == DLL_PROCESS_DETACH) {
+        if (gExitFunction)
+            gExitFunction(hModule);
+    }
+    return 1;
+}
+
+void InitModule(HINSTANCE hModule) {
+    if (gRegistry)
+        return;
+    gRegistry = new MfdRegistry(hModule);
+}
+
+void ExitModule(HINSTANCE) {
+    if (gRegistry) {
+        gRegistry->ReleaseRegistry();
+        delete gRegistry;
+    }
+    gRegistry = nullptr;
+}
+
+int GetModuleVersion(void) {
+    if (gVersion == 0)
+        gVersion = Date2Int(HostText("Apr 25 2006"));
+    return gVersion;
+}
+
+void opcDeleteVessel(OBJHANDLE hVessel) {
+    if (gRegistry)
+        gRegistry->DeleteVessel(oapiGetVesselInterface(hVessel));
+}
+
+OAPI_MSGTYPE MsgProc(UINT msg, UINT mfd, WPARAM wparam, LPARAM lparam) {
+    if (msg != OAPI_MSG_MFD_OPENED || !gRegistry)
+        return 0;
+    const DWORD width = static_cast<DWORD>(wparam & 0xFFFF);
+    const DWORD height = static_cast<DWORD>((wparam >> 16) & 0xFFFF);
+    KelvaneMfd* display =
+        new KelvaneMfd(static_cast<int>(mfd), width, height, reinterpret_cast<VESSEL*>(lparam));
+    return reinterpret_cast<OAPI_MSGTYPE>(display);
+}
+
+void ResetModuleStateForTesting() {
+    gExitFunction = nullptr;
+    gVersion = 0;
+}

@@ -1,0 +1,34 @@
+// The module's boundary with the host: its exports, its message procedure and its module-wide
+// state.
+#pragma once
+
+#include "host/orbiter_api.h"
+
+class MfdRegistry;
+
+#ifdef _WIN32
+#define KELVANE_EXPORT extern "C" __declspec(dllexport)
+#else
+#define KELVANE_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+// The one registry; null before InitModule and after ExitModule.
+extern MfdRegistry* gRegistry;
+
+// The mode's name as registered with the host.
+extern char gModeName[];
+
+KELVANE_EXPORT void InitModule(HINSTANCE hModule);
+KELVANE_EXPORT void ExitModule(HINSTANCE hModule);
+KELVANE_EXPORT int GetModuleVersion(void);
+KELVANE_EXPORT void opcDeleteVessel(OBJHANDLE hVessel);
+KELVANE_EXPORT void opcSaveState(FILEHANDLE scn);
+KELVANE_EXPORT void opcLoadState(FILEHANDLE scn);
+
+OAPI_MSGTYPE MsgProc(UINT msg, UINT mfd, WPARAM wparam, LPARAM lparam);
+
+// The attach and detach steps of the library entry point, shared by DllMain and the load hook.
+BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID reserved);
+
+// For tests: forgets the remembered exit function and version, as a fresh load would.
+void ResetModuleStateForTesting();

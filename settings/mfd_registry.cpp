@@ -1,0 +1,107 @@
+#include "settings/mfd_registry.h"
+
+#include "display/kelvane_mfd.h"
+#include "module/module.h"
+
+MfdRegistry::MfdRegistry(HINSTANCE moduleHandle) : moduleHandle(moduleHandle), modeId(0) {
+    MFDMODESPEC spec;
+    spec.name = gModeName;
+    spec.key = 0;
+    spec.msgproc = MsgProc;
+    modeId = oapiRegisterMFDMode(spec);
+}
+
+MfdRegistry::~MfdRegistry() {
+    ReleaseRegistry();
+}
+
+bool MfdRegistry::HeldByOpenDisplay(const MfdSettings* record, const KelvaneMfd* except) const {
+    for (size_t i = 0; i < openDisplays.Size(); ++i) {
+        const KelvaneMfd* display = openDisplays.At(i);
+        if (display != except && display->Settings() == record)
+            return true;
+    }
+    return false;
+}
+
+// Every allocation happens before the lists change, so running out of memory leaves the registry
+// as it was and the failure passes to the host.
+MfdSettings* MfdRegistry::AttachDisplay(KelvaneMfd* display, VESSEL* vessel, int id) {
+    openDisplays.Reserve(openDisplays.Size() + 1);
+
+    MfdSettings* firstFree = nullptr;
+    for (size_t i = 0; i < records.Size(); ++i) {
+        MfdSettings* record = records.At(i);
+        if (record->vessel != vessel)
+            continue;
+        if (record->mfdId == id) {
+            openDisplays.Append(display);
+            record->owner = display; // taken over even from another open display
+            return record;
+        }
+        if (!firstFree && !record->owner)
+            firstFree = record;
+    }
+    if (firstFree) {
+        openDisplays.Append(display);
+        firstFree->owner = display;
+        return firstFree;
+    }
+
+    records.Reserve(records.Size() + 1);
+    MfdSettings* record = new MfdSettings(vessel, display, id);
+    records.Append(record);
+    openDisplays.Append(display);
+    return record;
+}
+
+void MfdRegistry::DetachDisplay(KelvaneMfd* display) {
+    const size_t at = openDisplays.IndexOf(display);
+    if (at == openDisplays.Size())
+        return;
+    MfdSettings* record = display->Settings();
+    openDisplays.RemoveAt(at);
+    if (!record)
+        return;
+    record->owner = nullptr;
+    // A record dropped with its vessel lives on only while some open display still uses it.
+    if (records.IndexOf(record) == records.Size() && !HeldByOpenDisplay(record, nullptr))
+        delete record;
+}
+
+void MfdRegistry::DeleteVessel(VESSEL* vessel) {
+    size_t i = 0;
+    while (i < records.Size()) {
+        MfdSettings* record = records.At(i);
+        if (record->vessel != vessel) {
+            ++i;
+            continue;
+        }
+        records.RemoveAt(i);
+        // Held records stay with their displays, which free them when the last one closes.
+        if (!HeldByOpenDisplay(record, nullptr))
+            delete record;
+    }
+}
+
+void MfdRegistry::ReleaseRegistry() {
+    if (released)
+        return;
+    released = true;
+    // Records of deleted vessels that open displays still hold belong to nobody else.
+    for (size_t i = 0; i < openDisplays.Size(); ++i) {
+        MfdSettings* record = openDisplays.At(i)->Settings();
+        if (!record || records.IndexOf(record) != records.Size())
+            continue;
+        bool seenEarlier = false;
+        for (size_t j = 0; j < i && !seenEarlier; ++j)
+            seenEarlier = openDisplays.At(j)->Settings() == record;
+        if (!seenEarlier)
+            delete record;
+    }
+    for (size_t i = 0; i < records.Size(); ++i)
+        delete records.At(i);
+    oapiUnregisterMFDMode(modeId);
+    records.Clear();
+    openDisplays.Clear();
+}

@@ -1,0 +1,38 @@
+// The module's one registry: every settings record, and the displays of the mode that are open.
+#pragma once
+
+#include "host/orbiter_api.h"
+#include "settings/mfd_settings.h"
+#include "settings/pointer_list.h"
+
+class MfdRegistry {
+public:
+    // Registers the display mode with the host and keeps its identifier.
+    explicit MfdRegistry(HINSTANCE moduleHandle);
+    ~MfdRegistry();
+    MfdRegistry(const MfdRegistry&) = delete;
+    MfdRegistry& operator=(const MfdRegistry&) = delete;
+
+    MfdSettings* AttachDisplay(KelvaneMfd* display, VESSEL* vessel, int id);
+    void DetachDisplay(KelvaneMfd* display);
+    void DeleteVessel(VESSEL* vessel);
+    void SaveState(ScenarioHandle scn) const;
+    void LoadState(ScenarioHandle scn);
+    void ReleaseRegistry();
+
+    HINSTANCE ModuleHandle() const { return moduleHandle; }
+    int ModeId() const { return modeId; }
+    size_t RecordCount() const { return records.Size(); }
+    MfdSettings* RecordAt(size_t i) const { return records.At(i); }
+    size_t OpenDisplayCount() const { return openDisplays.Size(); }
+    KelvaneMfd* OpenDisplayAt(size_t i) const { return openDisplays.At(i); }
+
+private:
+    bool HeldByOpenDisplay(const MfdSettings* record, const KelvaneMfd* except) const;
+
+    HINSTANCE moduleHandle;
+    int modeId;
+    bool released = false;
+    PointerList<KelvaneMfd> openDisplays;
+    PointerList<MfdSettings> records;
+};

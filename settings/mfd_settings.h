@@ -1,0 +1,40 @@
+// The settings of one display, kept in a record that outlives the display itself.
+#pragma once
+
+#include "host/orbiter_api.h"
+
+class KelvaneMfd;
+
+// Enumerator names double as the keywords the values are saved under.
+enum ParametersMode : int32_t { MASS = 0, TANKS = 1, ENGINES = 2 };
+enum MassDisplay : int32_t { KILOGRAMS = 0, METRIC_TONS = 1, PERCENTAGE = 2 };
+enum EnginesDisplay : int32_t { DEGREES = 0, RADIANS = 1 };
+enum Notation : int32_t { EXP = 0, SI = 1 };
+
+struct MfdSettings {
+    MfdSettings(VESSEL* vessel, KelvaneMfd* owner, int32_t mfdId)
+        : vessel(vessel), owner(owner), mfdId(mfdId) {}
+
+    ParametersMode parametersMode = MASS;
+    MassDisplay massDisplay = KILOGRAMS;
+    EnginesDisplay enginesDisplay = RADIANS;
+    Notation notation = SI;
+    uint32_t tankIndex = 0; // compared as unsigned: a negative value read back wraps
+    uint32_t engineIndex = 0;
+    VESSEL* vessel;    // not owned
+    KelvaneMfd* owner; // the open display holding the record; null when free
+    int32_t mfdId;     // the host's display id the record was made or loaded for
+};
+
+// Keyword forms shared by both scenario formats.
+const char* ParametersModeKeyword(int32_t value);
+const char* MassDisplayKeyword(int32_t value);
+const char* EnginesDisplayKeyword(int32_t value);
+const char* NotationKeyword(int32_t value);
+
+ParametersMode ReadParametersMode(const char* value);
+// The two formats differ in how much of "METRIC_TONS" must match: the display status accepts
+// any value that begins with it, the module block only the keyword with nothing after it.
+MassDisplay ReadMassDisplay(const char* value, bool keywordMustEndLine);
+EnginesDisplay ReadEnginesDisplay(const char* value);
+Notation ReadNotation(const char* value);

@@ -1,0 +1,63 @@
+// An ordered list of pointers that keeps its order on removal. The module has no C++ library in
+// its Windows build, so the registry keeps its lists in this instead of a std::vector.
+#pragma once
+
+#include <stddef.h>
+#include <string.h>
+
+template <class T> class PointerList {
+public:
+    PointerList() = default;
+    PointerList(const PointerList&) = delete;
+    PointerList& operator=(const PointerList&) = delete;
+    ~PointerList() { delete[] items_; }
+
+    size_t Size() const { return size_; }
+    T* At(size_t i) const { return items_[i]; }
+
+    // Makes room for `count` elements; throws the standard allocation exception and leaves the
+    // list unchanged when memory runs out, so callers can reserve before they change anything.
+    void Reserve(size_t count) {
+        if (count <= capacity_)
+            return;
+        size_t grown = capacity_ < 4 ? 4 : capacity_ * 2;
+        if (grown < count)
+            grown = count;
+        T** items = new T*[grown];
+        if (size_ > 0)
+            memcpy(items, items_, size_ * sizeof(T*));
+        delete[] items_;
+        items_ = items;
+        capacity_ = grown;
+    }
+
+    void Append(T* item) {
+        Reserve(size_ + 1);
+        items_[size_++] = item;
+    }
+
+    // Index of the first occurrence, or Size() when absent.
+    size_t IndexOf(const T* item) const {
+        for (size_t i = 0; i < size_; ++i)
+            if (items_[i] == item)
+                return i;
+        return size_;
+    }
+
+    void RemoveAt(size_t i) {
+        memmove(items_ + i, items_ + i + 1, (size_ - i - 1) * sizeof(T*));
+        --size_;
+    }
+
+    // Empties the list and gives back its storage.
+    void Clear() {
+        delete[] items_;
+        items_ = nullptr;
+        size_ = capacity_ = 0;
+    }
+
+private:
+    T** items_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};

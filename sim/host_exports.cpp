@@ -1,0 +1,211 @@
+// The functions the simulator's executable exports to modules, implemented by the stand-in host,
+// together with the Windows calls the module makes on the display's device context.
+#include "sim/host.h"
+
+#include <dlfcn.h>
+#include <string.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+using sim::Host;
+
+namespace {
+
+Host& CurrentHost() {
+    Host* host = Host::Current();
+    if (!host)
+        throw std::logic_error("no stand-in host is running");
+    return *host;
+}
+
+sim::Instrument* InstrumentOf(void* p) {
+    return static_cast<sim::Instrument*>(p);
+}
+
+} // namespace
+
+// --- MFD base class ---
+
+MFD::MFD(DWORD w, DWORD h, VESSEL* vessel)
+    : W(w), H(h), cw(0), ch(0), pV(vessel),
+      instrument(Host::Current() ? Host::Current()->openingInstrument : nullptr) {}
+
+MFD::~MFD() = default;
+
+bool MFD::ConsumeKeyBuffered(DWORD) {
+    return false;
+}
+bool MFD::ConsumeKeyImmediate(char*) {
+    return false;
+}
+bool MFD::ConsumeButton(int, int) {
+    return false;
+}
+char* MFD::ButtonLabel(int) {
+    return nullptr;
+}
+int MFD::ButtonMenu(const MFDBUTTONMENU**) const {
+    return 0;
+}
+void MFD::WriteStatus(FILEHANDLE) const {}
+void MFD::ReadStatus(FILEHANDLE) {}
+void MFD::StoreStatus() const {}
+void MFD::RecallStatus() {}
+void MFD::InvalidateDisplay() {}
+
+void MFD::InvalidateButtons() {
+    if (sim::Instrument* i = InstrumentOf(instrument))
+        ++i->buttonInvalidations;
+}
+
+// The host draws the title in its own colour at (cw / 2, 0) and leaves the device context's
+// position, alignment and colours as it found them.
+void MFD::Title(HDC hDC, const char* title) const {
+    if (!hDC || !title)
+        return;
+    TextRun run;
+    run.x = static_cast<int>(cw / 2);
+    run.y = 0;
+    run.colour = sim::kTitleColour;
+    run.text = title;
+    run.title = true;
+    hDC->runs.push_back(std::move(run));
+}
+
+// --- oapi functions ---
+
+int oapiRegisterMFDMode(MFDMODESPEC& spec) {
+    return CurrentHost().RegisterMode(spec);
+}
+
+bool oapiUnregisterMFDMode(int mode) {
+    return CurrentHost().UnregisterMode(mode);
+}
+
+OBJHANDLE oapiGetVesselByName(char* name) {
+    if (!name)
+        return nullptr;
+    return static_cast<OBJHANDLE>(CurrentHost().FindVessel(name));
+}
+
+VESSEL* oapiGetVesselInterface(OBJHANDLE hVessel) {
+    if (!hVessel || !CurrentHost().KnowsVessel(hVessel))
+        return nullptr;
+    return static_cast<sim::Vessel*>(hVessel);
+}
+
+void oapiWriteScenario_string(FILEHANDLE scn, char* item, char* string) {
+    static_cast<sim::ScenarioWriter*>(scn)->WriteItem(item ? item : "", string ? string : "");
+}
+
+void oapiWriteScenario_int(FILEHANDLE scn, char* item, int value) {
+    static_cast<sim::ScenarioWriter*>(scn)->WriteItem(item ? item : "", std::to_string(value));
+}
+
+bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
+    return static_cast<sim::ScenarioReader*>(scn)->NextLine(line);
+}
+
+int Date2Int(char* date) {
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char month[4] = {0};
+    int day = 0, year = 0;
+    if (!date || std::sscanf(date, "%3s %d %d", month, &day, &year) != 3)
+        return 0;
+    for (int m = 0; m < 12; ++m)
+        if (strcmp(month, months[m]) == 0)
+            return (year % 100) * 10000 + (m + 1) * 100 + day;
+    return 0;
+}
+
+void InitLib(HINSTANCE hModule) {
+    Host& host = CurrentHost();
+    auto getVersion = reinterpret_cast<int (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(hModule, "GetModuleVersion")));
+    char line[128];
+    std::snprintf(line, sizeof line, "Module %s [Build %06d]", host.ModuleName().c_str(),
+                  getVersion ? getVersion() : 0);
+    host.log.emplace_back(line);
+    // The exports are looked up before InitModule runs, as the simulator does.
+    host.ResolveExports(hModule);
+    if (host.Module().initModule)
+        host.Module().initModule(hModule);
+}
+
+// --- Windows calls ---
+
+extern "C" {
+
+UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
+    UINT previous = hdc->align;
+    hdc->align = align;
+    return previous;
+}
+
+BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT previous) {
+    if (previous) {
+        previous->x = hdc->x;
+        previous->y = hdc->y;
+    }
+    hdc->x = x;
+    hdc->y = y;
+    return 1;
+}
+
+int WINAPI SetBkMode(HDC hdc, int mode) {
+    int previous = hdc->bkMode;
+    hdc->bkMode = mode;
+    return previous;
+}
+
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF colour) {
+    COLORREF previous = hdc->textColour;
+    hdc->textColour = colour;
+    return previous;
+}
+
+BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length) {
+    if (!text || length < 0)
+        return 0;
+    TextRun run;
+    run.colour = hdc->textColour;
+    run.text.assign(text, static_cast<size_t>(length));
+    if (hdc->align & TA_UPDATECP) {
+        run.x = hdc->x;
+        run.y = hdc->y;
+        hdc->x += length * hdc->cellWidth;
+    } else {
+        run.x = x;
+        run.y = y;
+    }
+    hdc->runs.push_back(std::move(run));
+    return 1;
+}
+
+int WINAPI lstrlenA(LPCSTR text) {
+    return text ? static_cast<int>(strlen(text)) : 0;
+}
+
+// A module's handle here is any address inside the module's image (its load hook passes one);
+// a module linked into the program has the host's own tag handle instead.
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+    if (!name)
+        return nullptr;
+    Host* host = Host::Current();
+    if (host && module == host->LinkedModuleHandle())
+        return host->LinkedExport(name);
+    Dl_info info;
+    if (!module || !dladdr(static_cast<const void*>(module), &info) || !info.dli_fname)
+        return nullptr;
+    void* library = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    if (!library)
+        return nullptr;
+    void* symbol = dlsym(library, name);
+    dlclose(library);
+    return reinterpret_cast<FARPROC>(symbol);
+}
+
+} // extern "C"
