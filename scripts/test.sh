@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite: the plain build, the sanitizer build, and the
+# further suites in scripts/test.d/ (each a script that exits non-zero on failure).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+echo "== plain build and tests"
+scripts/build.sh build
+ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
+scripts/build.sh build-asan -DKELVANE_SANITIZE=ON -DKELVANE_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+
+for suite in scripts/test.d/*.sh; do
+  [ -e "$suite" ] || continue
+  echo "== $suite"
+  bash "$suite"
+done
+echo "all test suites passed"
