@@ -23,6 +23,7 @@ struct HDC__ {
     COLORREF textColour = 0;
     int cellWidth = 1; // advance per character when drawing at the current position
     std::vector<TextRun> runs;
+    bool recording = true; // off: draw nothing, so a test can count the module's own allocations
 };
 
 namespace sim {

@@ -74,6 +74,7 @@ public:
     const ModuleExports& Module() const { return exports_; }
     std::string ModuleName() const { return moduleName_; }
     std::vector<std::string> log; // the host's log, as the simulator's Orbiter.log
+    int date2IntCalls = 0;
 
     // Vessels.
     Vessel& AddVessel(const std::string& name, const VesselClass& cls);

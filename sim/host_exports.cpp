@@ -63,7 +63,7 @@ void MFD::InvalidateButtons() {
 // The host draws the title in its own colour at (cw / 2, 0) and leaves the device context's
 // position, alignment and colours as it found them.
 void MFD::Title(HDC hDC, const char* title) const {
-    if (!hDC || !title)
+    if (!hDC || !title || !hDC->recording)
         return;
     TextRun run;
     run.x = static_cast<int>(cw / 2);
@@ -111,6 +111,8 @@ bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
 int Date2Int(char* date) {
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (Host* host = Host::Current())
+        ++host->date2IntCalls;
     char month[4] = {0};
     int day = 0, year = 0;
     if (!date || std::sscanf(date, "%3s %d %d", month, &day, &year) != 3)
@@ -170,6 +172,11 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF colour) {
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length) {
     if (!text || length < 0)
         return 0;
+    if (!hdc->recording) {
+        if (hdc->align & TA_UPDATECP)
+            hdc->x += length * hdc->cellWidth;
+        return 1;
+    }
     TextRun run;
     run.colour = hdc->textColour;
     run.text.assign(text, static_cast<size_t>(length));

@@ -1,0 +1,96 @@
+// A stand-in host with the module linked into the test program, and vessels built in code.
+#pragma once
+
+#include "display/kelvane_mfd.h"
+#include "module/module.h"
+#include "settings/mfd_registry.h"
+#include "sim/frame_text.h"
+#include "sim/host.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+inline sim::ModuleExports LinkedExports() {
+    sim::ModuleExports e;
+    e.initModule = InitModule;
+    e.exitModule = ExitModule;
+    e.getModuleVersion = GetModuleVersion;
+    e.deleteVessel = opcDeleteVessel;
+    e.saveState = opcSaveState;
+    e.loadState = opcLoadState;
+    return e;
+}
+
+inline sim::ThrusterSpec Thruster(VECTOR3 pos, VECTOR3 dir, double max0, double isp0, int tank) {
+    sim::ThrusterSpec t;
+    t.pos = pos;
+    t.dir = dir;
+    t.max0 = max0;
+    t.isp0 = isp0;
+    t.tank = tank;
+    return t;
+}
+
+// The stock DeltaGlider's figures: 21 thrusters, 1 … 7 on the main tank, 8 … 21 on the RCS tank.
+inline sim::VesselClass DeltaGliderClass() {
+    sim::VesselClass c;
+    c.name = "DeltaGlider";
+    c.emptyMass = 11000;
+    c.pmi = VECTOR3{{15.5, 22.1, 7.7}};
+    c.tankCapacities = {12900, 600};
+    const double isp = 40000;
+    c.thrusters = {
+        Thruster({{-1, 0, -7.7}}, {{0, 0, 1}}, 160000, isp, 0),
+        Thruster({{1, 0, -7.7}}, {{0, 0, 1}}, 160000, isp, 0),
+        Thruster({{-3, -0.236, 5.6}}, {{0, 0.0421, -0.9991}}, 34000, isp, 0),
+        Thruster({{3, -0.236, 5.6}}, {{0, 0.0421, -0.9991}}, 34000, isp, 0),
+        Thruster({{0, 0, 3}}, {{0, 1, 0}}, 110000, isp, 0),
+        Thruster({{-3, 0, -4.55}}, {{0, 1, 0}}, 36263.7, isp, 0),
+        Thruster({{3, 0, -4.55}}, {{0, 1, 0}}, 36263.7, isp, 0),
+    };
+    const VECTOR3 attitude[14][2] = {
+        {{{0, 0, 8}}, {{0, 1, 0}}},   {{{0, 0, 8}}, {{0, -1, 0}}},  {{{0, 0, -8}}, {{0, 1, 0}}},
+        {{{0, 0, -8}}, {{0, -1, 0}}}, {{{0, 0, 6}}, {{1, 0, 0}}},   {{{0, 0, 6}}, {{-1, 0, 0}}},
+        {{{0, 0, -6}}, {{1, 0, 0}}},  {{{0, 0, -6}}, {{-1, 0, 0}}}, {{{6, 0, 0}}, {{0, 1, 0}}},
+        {{{6, 0, 0}}, {{0, -1, 0}}},  {{{-6, 0, 0}}, {{0, 1, 0}}},  {{{-6, 0, 0}}, {{0, -1, 0}}},
+        {{{0, 0, -7}}, {{0, 0, 1}}},  {{{0, 0, 7}}, {{0, 0, -1}}},
+    };
+    for (int i = 0; i < 14; ++i)
+        c.thrusters.push_back(
+            Thruster(attitude[i][0], attitude[i][1], i < 12 ? 2500 : 5000, isp, 1));
+    return c;
+}
+
+inline sim::VesselClass EmptyClass(const std::string& name, double emptyMass = 1000) {
+    sim::VesselClass c;
+    c.name = name;
+    c.emptyMass = emptyMass;
+    c.pmi = VECTOR3{{1, 1, 1}};
+    return c;
+}
+
+class ModuleTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetModuleStateForTesting();
+        host.LinkModule(LinkedExports());
+    }
+    void TearDown() override { host.UnloadModule(); }
+
+    KelvaneMfd* Open(int id, DWORD width = 256, DWORD height = 256) {
+        if (!host.OpenDisplay(id, "Kelvane", width, height))
+            return nullptr;
+        return dynamic_cast<KelvaneMfd*>(host.DisplayAt(id)->mfd);
+    }
+
+    std::vector<std::string> Rows(int id) { return sim::FrameRows(host.Draw(id)); }
+
+    std::string Row(int id, size_t row) {
+        const std::vector<std::string> rows = Rows(id);
+        return row < rows.size() ? rows[row] : std::string();
+    }
+
+    sim::Host host;
+};

@@ -1,0 +1,165 @@
+// Which record a display gets, and what happens to records when displays close and vessels go.
+#include "module_fixture.h"
+
+#include <memory>
+
+namespace {
+
+class RegistryTest : public ModuleTest {
+protected:
+    void SetUp() override {
+        ModuleTest::SetUp();
+        alpha = &host.AddVessel("Alpha", EmptyClass("Probe"));
+        beta = &host.AddVessel("Beta", EmptyClass("Probe"));
+    }
+    // Displays made directly, as the message procedure makes them, on any vessel.
+    KelvaneMfd* Make(sim::Vessel* vessel, int id) { return new KelvaneMfd(id, 256, 256, vessel); }
+    MfdRegistry& Registry() { return *gRegistry; }
+    std::vector<const MfdSettings*> Records() {
+        std::vector<const MfdSettings*> out;
+        for (size_t i = 0; i < Registry().RecordCount(); ++i)
+            out.push_back(Registry().RecordAt(i));
+        return out;
+    }
+
+    sim::Vessel* alpha = nullptr;
+    sim::Vessel* beta = nullptr;
+};
+
+TEST_F(RegistryTest, FirstDisplayOnAVesselGetsAFreshRecord) {
+    std::unique_ptr<KelvaneMfd> d(Make(alpha, 1));
+    const MfdSettings* s = d->Settings();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->parametersMode, MASS);
+    EXPECT_EQ(s->massDisplay, KILOGRAMS);
+    EXPECT_EQ(s->enginesDisplay, RADIANS);
+    EXPECT_EQ(s->notation, SI);
+    EXPECT_EQ(s->tankIndex, 0u);
+    EXPECT_EQ(s->engineIndex, 0u);
+    EXPECT_EQ(s->vessel, alpha);
+    EXPECT_EQ(s->owner, d.get());
+    EXPECT_EQ(s->mfdId, 1);
+    EXPECT_EQ(Registry().OpenDisplayCount(), 1u);
+}
+
+TEST_F(RegistryTest, ReopeningWithTheSameIdGivesBackTheSettings) {
+    KelvaneMfd* first = Make(alpha, 0);
+    MfdSettings* record = first->Settings();
+    record->parametersMode = ENGINES;
+    record->engineIndex = 4;
+    delete first;
+    EXPECT_EQ(record->owner, nullptr);
+    EXPECT_EQ(Registry().OpenDisplayCount(), 0u);
+
+    std::unique_ptr<KelvaneMfd> again(Make(alpha, 0));
+    EXPECT_EQ(again->Settings(), record);
+    EXPECT_EQ(record->parametersMode, ENGINES);
+    EXPECT_EQ(record->engineIndex, 4u);
+    EXPECT_EQ(Registry().RecordCount(), 1u);
+}
+
+TEST_F(RegistryTest, AFreeRecordOfAnotherIdIsTakenAndKeepsItsId) {
+    delete Make(alpha, 0);
+    std::unique_ptr<KelvaneMfd> right(Make(alpha, 1));
+    EXPECT_EQ(Registry().RecordCount(), 1u);
+    EXPECT_EQ(right->Settings()->mfdId, 0);
+    EXPECT_EQ(right->Settings()->owner, right.get());
+}
+
+TEST_F(RegistryTest, SameIdTakesOverAHeldRecordBeforeAFreeOne) {
+    std::unique_ptr<KelvaneMfd> left(Make(alpha, 0));
+    delete Make(alpha, 1); // a second, free record for id 1
+    ASSERT_EQ(Registry().RecordCount(), 2u);
+
+    std::unique_ptr<KelvaneMfd> other(Make(alpha, 0));
+    EXPECT_EQ(other->Settings(), left->Settings());
+    EXPECT_EQ(left->Settings()->owner, other.get());
+
+    // Both show the same settings; when either closes the record is free though the other uses it.
+    left->Settings()->notation = EXP;
+    EXPECT_EQ(other->Settings()->notation, EXP);
+    other.reset();
+    EXPECT_EQ(left->Settings()->owner, nullptr);
+    EXPECT_EQ(Registry().OpenDisplayCount(), 1u);
+}
+
+TEST_F(RegistryTest, ThirdIdOnAVesselWithTwoHeldRecordsGetsANewRecord) {
+    std::unique_ptr<KelvaneMfd> left(Make(alpha, 0));
+    std::unique_ptr<KelvaneMfd> right(Make(alpha, 1));
+    std::unique_ptr<KelvaneMfd> user(Make(alpha, 2));
+    EXPECT_EQ(Registry().RecordCount(), 3u);
+    EXPECT_NE(user->Settings(), left->Settings());
+    EXPECT_NE(user->Settings(), right->Settings());
+    EXPECT_EQ(user->Settings()->mfdId, 2);
+}
+
+TEST_F(RegistryTest, RecordsOfAnotherVesselAreNeverTaken) {
+    delete Make(alpha, 0);
+    std::unique_ptr<KelvaneMfd> d(Make(beta, 0));
+    EXPECT_EQ(Registry().RecordCount(), 2u);
+    EXPECT_EQ(d->Settings()->vessel, beta);
+}
+
+TEST_F(RegistryTest, DeleteVesselRemovesNeighboursAndTheLastRecordKeepingOrder) {
+    // Records in order: Beta0, Alpha0, Alpha1, Beta1, Alpha2 — all free.
+    delete Make(beta, 0);
+    delete Make(alpha, 0);
+    {
+        std::unique_ptr<KelvaneMfd> a0(Make(alpha, 0)), a1(Make(alpha, 1));
+        std::unique_ptr<KelvaneMfd> b1(Make(beta, 1));  // Beta's record 0 is free: b1 takes it
+        std::unique_ptr<KelvaneMfd> b1b(Make(beta, 1)); // now a new Beta record for id 1
+        std::unique_ptr<KelvaneMfd> a2(Make(alpha, 2));
+    }
+    ASSERT_EQ(Registry().RecordCount(), 5u);
+    const std::vector<const MfdSettings*> before = Records();
+    std::vector<const MfdSettings*> betas;
+    for (const MfdSettings* r : before)
+        if (r->vessel == beta)
+            betas.push_back(r);
+
+    gRegistry->DeleteVessel(alpha);
+    EXPECT_EQ(Records(), betas);
+
+    gRegistry->DeleteVessel(beta);
+    EXPECT_EQ(Registry().RecordCount(), 0u);
+    gRegistry->DeleteVessel(beta); // no records left: nothing happens
+    EXPECT_EQ(Registry().RecordCount(), 0u);
+}
+
+// The record of a deleted vessel lives while a display holds it and is freed when the last holder
+// closes: AddressSanitizer reports any touch of freed memory, LeakSanitizer any record left behind.
+TEST_F(RegistryTest, ADeletedVesselsRecordIsFreedWhenItsLastDisplayCloses) {
+    KelvaneMfd* first = Make(alpha, 0);
+    KelvaneMfd* second = Make(alpha, 0); // takes the same record over
+    gRegistry->DeleteVessel(alpha);
+    EXPECT_EQ(Registry().RecordCount(), 0u);
+    first->Settings()->tankIndex = 3; // still usable by its displays
+    delete second;
+    EXPECT_EQ(first->Settings()->owner, nullptr);
+    EXPECT_EQ(first->Settings()->tankIndex, 3u);
+    delete first;
+    EXPECT_EQ(Registry().OpenDisplayCount(), 0u);
+}
+
+TEST_F(RegistryTest, ReleaseWithOpenDisplaysLeavesTheDisplaysAlone) {
+    std::unique_ptr<KelvaneMfd> held(Make(alpha, 0));
+    std::unique_ptr<KelvaneMfd> orphan(Make(beta, 0));
+    gRegistry->DeleteVessel(beta); // orphan's record is now held only by its display
+    ExitModule(nullptr);
+    EXPECT_EQ(gRegistry, nullptr);
+    EXPECT_EQ(host.ModeCount(), 0u);
+    // Displays destroyed after the exit touch nothing that was released.
+    held.reset();
+    orphan.reset();
+}
+
+TEST_F(RegistryTest, DetachingAnUnknownDisplayChangesNothing) {
+    std::unique_ptr<KelvaneMfd> d(Make(alpha, 0));
+    ExitModule(nullptr);
+    InitModule(nullptr); // a new registry that never saw the display
+    d.reset();
+    EXPECT_EQ(gRegistry->OpenDisplayCount(), 0u);
+    EXPECT_EQ(gRegistry->RecordCount(), 0u);
+}
+
+} // namespace
