@@ -168,9 +168,13 @@ TEST_F(ControlsTest, MenuHasFourEntriesOnEveryPage) {
         ASSERT_EQ(display->ButtonMenu(&menu), 4);
         ASSERT_NE(menu, nullptr);
         for (int i = 0; i < 4; ++i) {
-            EXPECT_STREQ(menu[i].line1, lines[i]);
-            EXPECT_EQ(menu[i].line2, nullptr);
-            EXPECT_EQ(menu[i].selchar, 0);
+            // Entries are packed: copy the fields out before comparing.
+            const char* line1 = menu[i].line1;
+            const char* line2 = menu[i].line2;
+            const char selchar = menu[i].selchar;
+            EXPECT_STREQ(line1, lines[i]);
+            EXPECT_EQ(line2, nullptr);
+            EXPECT_EQ(selchar, 0);
         }
     }
 }
