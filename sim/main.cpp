@@ -1,0 +1,175 @@
+// kelvane-sim: the stand-in host as a program. It loads the built module the way the host does,
+// starts a scenario (the built-in sample by default), runs script commands and prints displays.
+#include "sim/frame_text.h"
+#include "sim/host.h"
+#include "sim/script.h"
+#include "sim/session.h"
+
+#include <CLI/CLI.hpp>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <regex>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kModuleFile = "Kelvane.so";
+
+// The build puts the program in build/sim/ and the module in build/Modules/Plugin/.
+std::string DefaultModuleFolder() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return "Modules/Plugin";
+    return (self.parent_path().parent_path() / "Modules" / "Plugin").string();
+}
+
+struct DisplaySize {
+    DWORD width = 256;
+    DWORD height = 256;
+};
+
+std::string CheckSize(const std::string& text) {
+    static const std::regex form("([0-9]{1,4})x([0-9]{1,4})");
+    std::smatch m;
+    if (!std::regex_match(text, m, form))
+        return "expected WxH, such as 320x240, found '" + text + "'";
+    for (int i = 1; i <= 2; ++i) {
+        const int n = std::stoi(m[i].str());
+        if (n < 128 || n > 1024)
+            return "each side of the display is from 128 to 1024 pixels, found '" + text + "'";
+    }
+    return std::string();
+}
+
+DisplaySize ParseSize(const std::string& text) {
+    const size_t x = text.find('x');
+    return DisplaySize{static_cast<DWORD>(std::stoul(text.substr(0, x))),
+                       static_cast<DWORD>(std::stoul(text.substr(x + 1)))};
+}
+
+struct ScriptSource {
+    bool isFile = false;
+    std::string text; // the commands, or the script file's path
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The command list for --help comes from the interpreter's own table.
+    std::string commandHelp;
+    {
+        sim::Host helpHost;
+        sim::Session helpSession(helpHost, sim::SessionOptions{});
+        commandHelp = sim::ScriptInterpreter(helpSession, std::cout).CommandHelp();
+    }
+
+    CLI::App app("kelvane-sim: the stand-in host for the Kelvane display module. It loads the "
+                 "module, starts a scenario, runs script commands and prints the displays.",
+                 "kelvane-sim");
+    std::string scenario;
+    std::vector<std::string> commands;
+    std::vector<std::string> scriptFiles;
+    std::string saveFile;
+    std::vector<std::string> vesselFolders;
+    std::string moduleFolder = DefaultModuleFolder();
+    std::string size = "256x256";
+
+    app.add_option("SCENARIO", scenario,
+                   "scenario file to start (default: the built-in sample scenario)");
+    CLI::Option* execute =
+        app.add_option("-e,--execute", commands, "script commands, separated by ';'")
+            ->type_name("'CMD; CMD...'")
+            ->expected(1)
+            ->allow_extra_args(false)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    CLI::Option* script =
+        app.add_option("--script", scriptFiles, "script file: commands one per line or ';'")
+            ->type_name("FILE")
+            ->expected(1)
+            ->allow_extra_args(false)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->check(CLI::ExistingFile);
+    app.add_option("--save", saveFile, "after the script, save the scenario to FILE")
+        ->type_name("FILE");
+    app.add_option("--vessels", vesselFolders,
+                   "folder of vessel class files (CLASS.cfg), searched before Config/Vessels "
+                   "beside the scenario; may be given more than once")
+        ->type_name("DIR")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(CLI::ExistingDirectory);
+    app.add_option("--modules", moduleFolder, "folder that holds Kelvane.so")
+        ->type_name("DIR")
+        ->capture_default_str();
+    app.add_option("--size", size, "size of every display in pixels, each side 128 to 1024")
+        ->type_name("WxH")
+        ->capture_default_str()
+        ->check(CheckSize, "WxH");
+    app.footer("Script commands (MFD is Left, Right or a display id 0 to 11; '-e' and --script "
+               "run in the order given):\n" +
+               commandHelp +
+               "\nWithout -e, --script or --save it opens the Left display on the focus vessel "
+               "and prints it.\nErrors go to stderr with a non-zero exit; a failed run writes "
+               "no file.");
+
+    CLI11_PARSE(app, argc, argv);
+
+    // -e and --script in the order they were given.
+    std::vector<ScriptSource> sources;
+    {
+        size_t nextCommand = 0, nextFile = 0;
+        for (CLI::Option* option : app.parse_order()) {
+            if (option == execute && nextCommand < commands.size())
+                sources.push_back({false, commands[nextCommand++]});
+            else if (option == script && nextFile < scriptFiles.size())
+                sources.push_back({true, scriptFiles[nextFile++]});
+        }
+    }
+
+    const DisplaySize displaySize = ParseSize(size);
+    int status = 0;
+    sim::Host host;
+    try {
+        host.LoadModuleFile((fs::path(moduleFolder) / kModuleFile).string());
+    } catch (const std::exception& e) {
+        std::cerr << "kelvane-sim: " << e.what() << " (name the module's folder with --modules)\n";
+        return 1;
+    }
+    try {
+        sim::SessionOptions options;
+        options.vesselFolders = vesselFolders;
+        options.displayWidth = displaySize.width;
+        options.displayHeight = displaySize.height;
+        options.warnings = &std::cerr;
+        sim::Session session(host, options);
+        if (scenario.empty())
+            session.LoadSample();
+        else
+            session.LoadFile(scenario);
+
+        sim::ScriptInterpreter interpreter(session, std::cout);
+        if (sources.empty() && saveFile.empty())
+            interpreter.Run("open Left; draw Left", "default");
+        for (const ScriptSource& source : sources) {
+            if (source.isFile)
+                interpreter.RunFile(source.text);
+            else
+                interpreter.Run(source.text, "-e");
+        }
+        if (!saveFile.empty())
+            session.SaveFile(saveFile);
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::cerr << "kelvane-sim: " << e.what() << "\n";
+        status = 1;
+    }
+    std::cout.flush();
+    host.UnloadModule(); // displays close first, then the module's detach step runs
+    return status;
+}

@@ -1,0 +1,473 @@
+#include "sim/scenario_file.h"
+
+#include "sim/scenario_stream.h"
+#include "sim/vessel_class_file.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace sim {
+namespace {
+
+bool EqualNoCase(const std::string& a, const char* b) {
+    return strcasecmp(a.c_str(), b) == 0;
+}
+
+bool StartsNoCase(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() &&
+           strncasecmp(text.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+// The first word of a cleaned line, and the rest after the blanks that follow it.
+std::string FirstWord(const std::string& line) {
+    return line.substr(0, line.find_first_of(" \t"));
+}
+
+std::string AfterFirstWord(const std::string& line) {
+    const size_t blank = line.find_first_of(" \t");
+    if (blank == std::string::npos)
+        return std::string();
+    const size_t value = line.find_first_not_of(" \t", blank);
+    return value == std::string::npos ? std::string() : line.substr(value);
+}
+
+// Reads the file's lines, one call at a time, with their 1-based numbers for messages.
+class LineCursor {
+public:
+    explicit LineCursor(const ScenarioFile& file) : file_(file) {}
+
+    bool AtEnd() const { return next_ >= file_.lines.size(); }
+    size_t Index() const { return next_; }
+    size_t Number() const { return next_ + 1; } // of the line Next() returns
+    const std::string& Raw() const { return file_.lines[next_]; }
+    std::string Clean() const { return ScenarioReader::Clean(file_.lines[next_]); }
+    void Advance() { ++next_; }
+
+    [[noreturn]] void Fail(size_t line, const std::string& what) const {
+        throw FileError(file_.path, line, what);
+    }
+
+private:
+    const ScenarioFile& file_;
+    size_t next_ = 0;
+};
+
+std::vector<LevelSetting> ParseLevels(const std::string& clean, size_t line,
+                                      const LineCursor& cursor) {
+    std::vector<LevelSetting> levels;
+    const std::string keyword = FirstWord(clean);
+    std::istringstream words(AfterFirstWord(clean));
+    auto level = [&](const std::string& text) {
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0 || value > 1)
+            cursor.Fail(line,
+                        "expected a level from 0 to 1 in '" + keyword + "', found '" + text + "'");
+        return value;
+    };
+    if (EqualNoCase(keyword, "FUEL")) {
+        std::string word;
+        words >> word;
+        LevelSetting s{line, true, 0, level(word)};
+        if (words >> word)
+            cursor.Fail(line, "expected one level after FUEL, found also '" + word + "'");
+        levels.push_back(s);
+        return levels;
+    }
+    std::string pair;
+    while (words >> pair) {
+        const size_t colon = pair.find(':');
+        const std::string tank = pair.substr(0, colon);
+        if (colon == std::string::npos || tank.empty() || tank.size() > 6 ||
+            !std::all_of(tank.begin(), tank.end(),
+                         [](unsigned char c) { return std::isdigit(c) != 0; }))
+            cursor.Fail(line, "expected TANK:LEVEL pairs after PRPLEVEL, found '" + pair + "'");
+        levels.push_back(
+            LevelSetting{line, false, std::stoul(tank), level(pair.substr(colon + 1))});
+    }
+    return levels;
+}
+
+void ParseFocus(LineCursor& cursor, ScenarioFile& file) {
+    const size_t begin = cursor.Number();
+    if (file.focusLine)
+        cursor.Fail(begin, "a second BEGIN_FOCUS block (the first is on line " +
+                               std::to_string(file.focusLine) + ")");
+    file.focusLine = begin;
+    cursor.Advance();
+    for (; !cursor.AtEnd(); cursor.Advance()) {
+        const std::string clean = cursor.Clean();
+        if (EqualNoCase(clean, "END_FOCUS")) {
+            cursor.Advance();
+            if (!file.focusName)
+                cursor.Fail(begin, "expected a line 'Ship NAME' in the BEGIN_FOCUS block");
+            return;
+        }
+        if (EqualNoCase(FirstWord(clean), "Ship")) {
+            const std::string name = AfterFirstWord(clean);
+            if (name.empty())
+                cursor.Fail(cursor.Number(), "expected a vessel name after 'Ship'");
+            file.focusName = name;
+        } else {
+            file.focusItems.push_back(cursor.Raw());
+        }
+    }
+    cursor.Fail(begin, "BEGIN_FOCUS has no END_FOCUS line");
+}
+
+void ParseDisplay(LineCursor& cursor, ScenarioFile& file, const std::string& name) {
+    DisplayBlock block;
+    block.line = cursor.Number();
+    block.id = DisplayIdFromBlockName(name);
+    if (block.id < 0)
+        cursor.Fail(block.line,
+                    "expected Left, Right or 3 to 12 after BEGIN_MFD, found '" + name + "'");
+    block.lines.push_back(cursor.Raw());
+    cursor.Advance();
+    for (; !cursor.AtEnd(); cursor.Advance()) {
+        const std::string clean = cursor.Clean();
+        block.lines.push_back(cursor.Raw());
+        if (EqualNoCase(clean, "END_MFD")) {
+            cursor.Advance();
+            // The blank lines after a display block belong to it: the host writes one after each.
+            while (!cursor.AtEnd() && cursor.Raw().find_first_not_of(" \t") == std::string::npos)
+                cursor.Advance();
+            file.displays.push_back(std::move(block));
+            return;
+        }
+        if (!block.userMode && EqualNoCase(FirstWord(clean), "TYPE") &&
+            EqualNoCase(AfterFirstWord(clean), "User")) {
+            // The host reads the mode from the line right after TYPE User.
+            const size_t typeLine = cursor.Number();
+            cursor.Advance();
+            const std::string mode = cursor.AtEnd() ? std::string() : cursor.Clean();
+            if (!EqualNoCase(FirstWord(mode), "MODE") || AfterFirstWord(mode).empty())
+                cursor.Fail(typeLine + 1, "expected 'MODE NAME' right after 'TYPE User' (line " +
+                                              std::to_string(typeLine) + ")");
+            block.lines.push_back(cursor.Raw());
+            block.userMode = AfterFirstWord(mode);
+            block.afterMode = cursor.Index() + 1;
+        }
+    }
+    cursor.Fail(block.line, "BEGIN_MFD " + name + " has no END_MFD line");
+}
+
+void ParseShip(LineCursor& cursor, ScenarioFile& file, const std::string& clean) {
+    ShipEntry ship;
+    ship.line = cursor.Number();
+    ship.header = cursor.Raw();
+    const size_t colon = clean.find(':');
+    ship.name = ScenarioReader::Clean(clean.substr(0, colon));
+    ship.className =
+        colon == std::string::npos ? ship.name : ScenarioReader::Clean(clean.substr(colon + 1));
+    if (ship.name.empty())
+        cursor.Fail(ship.line, "expected a ship line 'NAME:CLASS', found '" + clean + "'");
+    if (ship.className.empty())
+        cursor.Fail(ship.line, "expected a class name after '" + ship.name + ":'");
+    for (const ShipEntry& other : file.ships)
+        if (strcasecmp(other.name.c_str(), ship.name.c_str()) == 0)
+            cursor.Fail(ship.line, "a second ship named " + ship.name + " (the first is on line " +
+                                       std::to_string(other.line) + ")");
+    cursor.Advance();
+    for (; !cursor.AtEnd(); cursor.Advance()) {
+        const std::string item = cursor.Clean();
+        if (EqualNoCase(item, "END")) {
+            ship.end = cursor.Raw();
+            cursor.Advance();
+            file.shipsLayout.push_back({file.ships.size(), std::string()});
+            file.ships.push_back(std::move(ship));
+            return;
+        }
+        if (EqualNoCase(item, "END_SHIPS"))
+            break;
+        const std::string keyword = FirstWord(item);
+        if (EqualNoCase(keyword, "PRPLEVEL") || EqualNoCase(keyword, "FUEL")) {
+            for (const LevelSetting& s : ParseLevels(item, cursor.Number(), cursor))
+                ship.levels.push_back(s);
+            ship.items.push_back({cursor.Raw(), ShipItem::Levels});
+        } else {
+            ship.items.push_back({cursor.Raw(), ShipItem::Other});
+        }
+    }
+    cursor.Fail(ship.line, "ship " + ship.name + " has no END line");
+}
+
+void ParseShips(LineCursor& cursor, ScenarioFile& file) {
+    const size_t begin = cursor.Number();
+    if (!file.ships.empty() || !file.shipsLayout.empty())
+        cursor.Fail(begin, "a second BEGIN_SHIPS block");
+    file.shipsBegin = cursor.Raw();
+    cursor.Advance();
+    while (!cursor.AtEnd()) {
+        const std::string clean = cursor.Clean();
+        if (EqualNoCase(clean, "END_SHIPS")) {
+            file.shipsEnd = cursor.Raw();
+            cursor.Advance();
+            return;
+        }
+        if (clean.empty()) {
+            file.shipsLayout.push_back({std::nullopt, cursor.Raw()});
+            cursor.Advance();
+            continue;
+        }
+        ParseShip(cursor, file, clean);
+    }
+    cursor.Fail(begin, "BEGIN_SHIPS has no END_SHIPS line");
+}
+
+// A block of another reader: it ends at END_NAME, or at END as plug-in blocks do.
+std::vector<std::string> SkipBlock(LineCursor& cursor, const std::string& name) {
+    const size_t begin = cursor.Number();
+    std::vector<std::string> lines{cursor.Raw()};
+    cursor.Advance();
+    for (; !cursor.AtEnd(); cursor.Advance()) {
+        const std::string clean = cursor.Clean();
+        lines.push_back(cursor.Raw());
+        if (EqualNoCase(clean, ("END_" + name).c_str()) || EqualNoCase(clean, "END")) {
+            cursor.Advance();
+            return lines;
+        }
+    }
+    cursor.Fail(begin, "BEGIN_" + name + " has no END_" + name + " or END line");
+}
+
+size_t FindPart(const ScenarioFile& file, ScenarioFile::PartKind kind) {
+    for (size_t i = 0; i < file.parts.size(); ++i)
+        if (file.parts[i].kind == kind)
+            return i;
+    return file.parts.size();
+}
+
+// Places the interpreted parts the file lacks where the host would write them.
+void PlaceMissingParts(ScenarioFile& file) {
+    using Kind = ScenarioFile::PartKind;
+    auto insert = [&](size_t at, Kind kind) {
+        ScenarioFile::Part part;
+        part.kind = kind;
+        file.parts.insert(file.parts.begin() + static_cast<std::ptrdiff_t>(at), part);
+    };
+    if (FindPart(file, Kind::Ships) == file.parts.size())
+        insert(FindPart(file, Kind::ModuleState), Kind::Ships);
+    if (FindPart(file, Kind::ModuleState) == file.parts.size()) {
+        // At the end, after a blank line as the host leaves between blocks.
+        const bool blankBefore = !file.parts.empty() && file.parts.back().kind == Kind::Text &&
+                                 !file.parts.back().lines.empty() &&
+                                 file.parts.back().lines.back().empty();
+        if (!file.parts.empty() && !blankBefore)
+            file.parts.push_back(ScenarioFile::Part{Kind::Text, std::string(), {std::string()}});
+        insert(file.parts.size(), Kind::ModuleState);
+    }
+    if (FindPart(file, Kind::Displays) == file.parts.size()) {
+        // Before the panel, else right before the ships.
+        size_t at = FindPart(file, Kind::Ships);
+        for (size_t i = 0; i < at; ++i)
+            if (EqualNoCase(file.parts[i].block, "PANEL"))
+                at = i;
+        insert(at, Kind::Displays);
+    }
+    if (FindPart(file, Kind::Focus) == file.parts.size()) {
+        // After the environment, else before the first block.
+        size_t at = file.parts.size();
+        for (size_t i = 0; i < file.parts.size() && at == file.parts.size(); ++i)
+            if (EqualNoCase(file.parts[i].block, "ENVIRONMENT"))
+                at = i + 1;
+        for (size_t i = 0; i < file.parts.size() && at == file.parts.size(); ++i)
+            if (file.parts[i].kind != Kind::Text || !file.parts[i].block.empty())
+                at = i;
+        insert(at, Kind::Focus);
+    }
+}
+
+} // namespace
+
+int DisplayIdFromBlockName(const std::string& name) {
+    if (EqualNoCase(name, "Left"))
+        return MFD_LEFT;
+    if (EqualNoCase(name, "Right"))
+        return MFD_RIGHT;
+    if (name.size() >= 1 && name.size() <= 2 &&
+        std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); })) {
+        const int n = std::stoi(name);
+        if (n >= 3 && n <= MAXMFD && name[0] != '0')
+            return n - 1;
+    }
+    return -1;
+}
+
+ScenarioFile ParseScenario(const std::string& text, const std::string& path,
+                           const std::string& moduleName) {
+    using Kind = ScenarioFile::PartKind;
+    ScenarioFile file;
+    file.path = path;
+    {
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            std::string line = text.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+                if (file.lines.empty())
+                    file.lineEnd = "\r\n";
+            }
+            file.lines.push_back(std::move(line));
+            start = end + 1;
+        }
+    }
+
+    auto addPart = [&](Kind kind, std::string block, std::vector<std::string> lines) {
+        ScenarioFile::Part part{kind, std::move(block), std::move(lines)};
+        file.parts.push_back(std::move(part));
+    };
+    auto addPlaceholder = [&](Kind kind) {
+        if (FindPart(file, kind) == file.parts.size())
+            addPart(kind, std::string(), {});
+    };
+
+    LineCursor cursor(file);
+    while (!cursor.AtEnd()) {
+        const std::string clean = cursor.Clean();
+        const std::string keyword = FirstWord(clean);
+        if (!StartsNoCase(keyword, "BEGIN_")) {
+            if (file.parts.empty() || file.parts.back().kind != Kind::Text ||
+                !file.parts.back().block.empty())
+                addPart(Kind::Text, std::string(), {});
+            file.parts.back().lines.push_back(cursor.Raw());
+            cursor.Advance();
+            continue;
+        }
+        const std::string name = keyword.substr(6);
+        if (EqualNoCase(keyword, "BEGIN_FOCUS")) {
+            addPlaceholder(Kind::Focus);
+            ParseFocus(cursor, file);
+        } else if (EqualNoCase(keyword, "BEGIN_MFD")) {
+            addPlaceholder(Kind::Displays);
+            ParseDisplay(cursor, file, AfterFirstWord(clean));
+        } else if (EqualNoCase(keyword, "BEGIN_SHIPS")) {
+            addPlaceholder(Kind::Ships);
+            ParseShips(cursor, file);
+        } else if (!moduleName.empty() && EqualNoCase(name, moduleName.c_str())) {
+            // The module reads on from here with the host's reader, which stops at END.
+            addPlaceholder(Kind::ModuleState);
+            cursor.Advance();
+            file.moduleStateStarts.push_back(cursor.Index());
+            for (; !cursor.AtEnd(); cursor.Advance())
+                if (EqualNoCase(cursor.Clean(), "END")) {
+                    cursor.Advance();
+                    break;
+                }
+        } else {
+            addPart(Kind::Text, name, SkipBlock(cursor, name));
+        }
+    }
+    PlaceMissingParts(file);
+    return file;
+}
+
+std::vector<std::string> ShipLines(const ShipEntry& ship, const Vessel& vessel, bool classKnown) {
+    std::vector<std::string> lines{ship.header};
+    if (!classKnown) {
+        for (const ShipItem& item : ship.items)
+            lines.push_back(item.raw);
+        lines.push_back(ship.end);
+        return lines;
+    }
+    std::string levels;
+    for (size_t i = 0; i < vessel.TankCount(); ++i) {
+        char text[64];
+        std::snprintf(text, sizeof text, " %zu:%.3f", i, vessel.TankLevel(i));
+        // A level that shows as 0.000 is left out like an empty tank, so that reading the file
+        // back and saving again writes the same line.
+        if (std::string(text).find(":0.000") == std::string::npos)
+            levels += text;
+    }
+    const std::string levelLine = levels.empty() ? std::string() : "  PRPLEVEL" + levels;
+
+    // Without a levels line of its own, the ship gets one after the host's state items.
+    static const char* const kStateItems[] = {"STATUS", "BASE",    "POS",     "HEADING",
+                                              "ALT",    "RPOS",    "RVEL",    "AROT",
+                                              "VROT",   "AFCMODE", "RCSMODE", "ATTACHED"};
+    size_t insertAt = 0;
+    bool hasLevelsLine = false;
+    for (size_t i = 0; i < ship.items.size(); ++i) {
+        if (ship.items[i].kind == ShipItem::Levels)
+            hasLevelsLine = true;
+        const std::string keyword = FirstWord(ScenarioReader::Clean(ship.items[i].raw));
+        for (const char* state : kStateItems)
+            if (EqualNoCase(keyword, state))
+                insertAt = i + 1;
+    }
+    bool written = false;
+    for (size_t i = 0; i <= ship.items.size(); ++i) {
+        if (!hasLevelsLine && i == insertAt && !levelLine.empty())
+            lines.push_back(levelLine);
+        if (i == ship.items.size())
+            break;
+        const ShipItem& item = ship.items[i];
+        if (item.kind == ShipItem::Other) {
+            lines.push_back(item.raw);
+        } else if (!written) {
+            written = true;
+            if (!levelLine.empty())
+                lines.push_back(levelLine);
+        }
+    }
+    lines.push_back(ship.end);
+    return lines;
+}
+
+std::string WriteScenario(const ScenarioFile& file, const ScenarioContent& content) {
+    using Kind = ScenarioFile::PartKind;
+    std::vector<std::string> lines;
+    auto append = [&](const std::vector<std::string>& more) {
+        lines.insert(lines.end(), more.begin(), more.end());
+    };
+    for (const ScenarioFile::Part& part : file.parts) {
+        switch (part.kind) {
+        case Kind::Text:
+            append(part.lines);
+            break;
+        case Kind::Focus:
+            if (content.focusName) {
+                lines.push_back("BEGIN_FOCUS");
+                lines.push_back("  Ship " + *content.focusName);
+                append(file.focusItems);
+                lines.push_back("END_FOCUS");
+            }
+            break;
+        case Kind::Displays:
+            for (const auto& block : content.displayBlocks) {
+                append(block);
+                lines.push_back(std::string());
+            }
+            break;
+        case Kind::Ships:
+            lines.push_back(file.shipsBegin);
+            for (const ScenarioFile::ShipsLine& entry : file.shipsLayout) {
+                if (!entry.ship)
+                    lines.push_back(entry.raw);
+                else if (*entry.ship < content.ships.size() && content.ships[*entry.ship])
+                    append(*content.ships[*entry.ship]);
+            }
+            lines.push_back(file.shipsEnd);
+            break;
+        case Kind::ModuleState:
+            lines.push_back("BEGIN_" + content.moduleName);
+            append(content.moduleState);
+            lines.push_back("END");
+            break;
+        }
+    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + file.lineEnd;
+    return text;
+}
+
+} // namespace sim

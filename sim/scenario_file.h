@@ -1,0 +1,104 @@
+// Whole scenario files as the host reads and writes them. Reading keeps every line, so that what
+// the host does not interpret is written back as it was; the parts it does interpret (the focus,
+// the displays, the ships' propellant levels, this module's block) are written from the running
+// session in the host's order and format.
+#pragma once
+
+#include "sim/vessel.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// A PRPLEVEL pair or a FUEL level, as read.
+struct LevelSetting {
+    size_t line = 0;
+    bool allTanks = false; // FUEL: every tank
+    size_t tank = 0;
+    double level = 0.0;
+};
+
+struct ShipItem {
+    enum Kind { Other, Levels }; // Levels: a PRPLEVEL or FUEL line
+    std::string raw;
+    Kind kind = Other;
+};
+
+struct ShipEntry {
+    std::string name;
+    std::string className;
+    size_t line = 0; // of the NAME:CLASS line
+    std::string header;
+    std::vector<ShipItem> items;
+    std::string end;
+    std::vector<LevelSetting> levels; // in file order
+};
+
+struct DisplayBlock {
+    int id = 0;
+    size_t line = 0;                     // of BEGIN_MFD
+    std::vector<std::string> lines;      // the block as read, BEGIN_MFD to END_MFD
+    std::optional<std::string> userMode; // the MODE of a TYPE User block
+    size_t afterMode = 0;                // index in the file's lines of the line after MODE
+};
+
+struct ScenarioFile {
+    enum class PartKind { Text, Focus, Displays, Ships, ModuleState };
+    struct Part {
+        PartKind kind = PartKind::Text;
+        std::string block; // a text part's block name ("ENVIRONMENT"), empty for loose lines
+        std::vector<std::string> lines;
+    };
+
+    std::string path;               // names the file in messages
+    std::vector<std::string> lines; // every line as read, without its line end
+    std::string lineEnd = "\n";
+
+    std::vector<Part> parts; // in file order; each placeholder kind once
+
+    std::optional<std::string> focusName;
+    size_t focusLine = 0;
+    std::vector<std::string> focusItems; // further lines of the focus block, as read
+
+    std::vector<DisplayBlock> displays;
+
+    std::string shipsBegin = "BEGIN_SHIPS";
+    std::string shipsEnd = "END_SHIPS";
+    struct ShipsLine {
+        std::optional<size_t> ship; // index into ships, or a loose line
+        std::string raw;
+    };
+    std::vector<ShipsLine> shipsLayout;
+    std::vector<ShipEntry> ships;
+
+    std::vector<size_t> moduleStateStarts; // index of the line after each BEGIN_<module>
+};
+
+// Reads a scenario's text. Faults in lines the host must understand throw FileError naming
+// `path` and the line.
+ScenarioFile ParseScenario(const std::string& text, const std::string& path,
+                           const std::string& moduleName);
+
+// Display ids by block name: "Left" 0, "Right" 1, "3" … "12" for 2 … 11; -1 for others.
+int DisplayIdFromBlockName(const std::string& name);
+
+// The ship's lines as the host saves them: its item lines as read, with one PRPLEVEL line of the
+// vessel's current levels in place of the PRPLEVEL and FUEL lines read. A ship of an unknown
+// class (no vessel class read) keeps its lines as read.
+std::vector<std::string> ShipLines(const ShipEntry& ship, const Vessel& vessel, bool classKnown);
+
+// What the running session puts into the interpreted parts.
+struct ScenarioContent {
+    std::optional<std::string> focusName;
+    std::vector<std::vector<std::string>> displayBlocks; // whole blocks, in id order
+    std::vector<std::optional<std::vector<std::string>>>
+        ships; // by ScenarioFile::ships; none: gone
+    std::string moduleName;
+    std::vector<std::string> moduleState;
+};
+
+std::string WriteScenario(const ScenarioFile& file, const ScenarioContent& content);
+
+} // namespace sim

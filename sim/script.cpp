@@ -1,0 +1,212 @@
+#include "sim/script.h"
+
+#include "sim/frame_text.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+namespace sim {
+
+std::vector<std::string> SplitCommands(const std::string& line) {
+    std::vector<std::string> commands;
+    std::string current;
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        if (c == ';' && !quoted) {
+            commands.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    commands.push_back(current);
+    return commands;
+}
+
+std::vector<std::string> SplitWords(const std::string& command) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    for (char c : command) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if ((c == ' ' || c == '\t' || c == '\r') && !quoted) {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quoted)
+        throw SessionError("a double quote is not closed");
+    if (inWord)
+        words.push_back(word);
+    return words;
+}
+
+int ScriptInterpreter::DisplayArgument(const std::string& text) {
+    const int id = ParseDisplayId(text);
+    if (id < 0)
+        throw SessionError("unknown display '" + text + "' (expected Left, Right or 0 to 11)");
+    return id;
+}
+
+long ScriptInterpreter::IntegerArgument(const std::string& text, const char* what, int base) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, base);
+    if (text.empty() || *end != '\0' || errno == ERANGE || value < -2147483647L - 1 ||
+        value > 2147483647L)
+        throw SessionError(std::string("expected ") + what + ", found '" + text + "'");
+    return value;
+}
+
+ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
+    : session_(session), out_(out) {
+    Session& s = session_;
+    AddCommand({"focus", "NAME", "switch the cockpit to vessel NAME; open displays reopen on it", 1,
+                1, [&s](const Arguments& a) { s.SetFocus(a[0]); }});
+    AddCommand({"open", "MFD", "open display MFD (Left, Right or 0 to 11) in the Kelvane mode", 1,
+                1, [&s](const Arguments& a) { s.Open(DisplayArgument(a[0])); }});
+    AddCommand({"close", "MFD", "close display MFD", 1, 1,
+                [&s](const Arguments& a) { s.Close(DisplayArgument(a[0])); }});
+    AddCommand(
+        {"draw", "MFD", "redraw display MFD and print it", 1, 1, [&s, &out](const Arguments& a) {
+             const int id = DisplayArgument(a[0]);
+             out << FrameListing(s.Draw(id), DisplayName(id));
+         }});
+    AddCommand({"press", "MFD BUTTON [EVENT]",
+                "press button 0 to 3 of MFD; EVENT is the event mask (default 0x01, left down)", 2,
+                3, [&s, &out](const Arguments& a) {
+                    const int id = DisplayArgument(a[0]);
+                    const long button = IntegerArgument(a[1], "a button number");
+                    const long event = a.size() > 2
+                                           ? IntegerArgument(a[2], "an event mask such as 0x01", 0)
+                                           : PANEL_MOUSE_LBDOWN;
+                    if (!s.Press(id, static_cast<int>(button), static_cast<int>(event)))
+                        out << "[press] display " << DisplayName(id) << " ignored button " << button
+                            << "\n";
+                }});
+    AddCommand({"menu", "MFD", "print the button menu of display MFD", 1, 1,
+                [&s, &out](const Arguments& a) {
+                    const std::vector<std::string> menu = s.Menu(DisplayArgument(a[0]));
+                    for (size_t i = 0; i < menu.size(); ++i)
+                        out << "[menu] " << i << ": " << menu[i] << "\n";
+                }});
+    AddCommand({"delete", "NAME",
+                "delete vessel NAME (the module is told first, then its displays close)", 1, 1,
+                [&s](const Arguments& a) { s.DeleteVessel(a[0]); }});
+    AddCommand({"set", "NAME tank I LEVEL",
+                "fill tank I of vessel NAME to LEVEL, a fraction of its capacity (0 to 1)", 4, 4,
+                [&s](const Arguments& a) {
+                    if (a[1] != "tank")
+                        throw SessionError("expected 'set NAME tank I LEVEL', found '" + a[1] +
+                                           "' after the vessel's name");
+                    const long tank = IntegerArgument(a[2], "a tank number");
+                    if (tank < 0)
+                        throw SessionError("expected a tank number of 0 or more, found '" + a[2] +
+                                           "'");
+                    if (a[3] == "none")
+                        throw SessionError("a tank cannot be set to 'none': give its level, a "
+                                           "fraction of its capacity from 0 to 1");
+                    char* end = nullptr;
+                    const double level = std::strtod(a[3].c_str(), &end);
+                    if (a[3].empty() || *end != '\0' || !std::isfinite(level))
+                        throw SessionError("expected a level from 0 to 1, found '" + a[3] + "'");
+                    s.SetTankLevel(a[0], static_cast<size_t>(tank), level);
+                }});
+    AddCommand({"save", "FILE", "save the scenario to FILE, as the host saves it", 1, 1,
+                [&s](const Arguments& a) { s.SaveFile(a[0]); }});
+    AddCommand({"load", "FILE",
+                "end this session (displays close, vessels are deleted) and start scenario FILE", 1,
+                1, [&s](const Arguments& a) { s.LoadFile(a[0]); }});
+}
+
+void ScriptInterpreter::AddCommand(Command command) {
+    for (Command& existing : commands_)
+        if (existing.name == command.name) {
+            existing = std::move(command);
+            return;
+        }
+    commands_.push_back(std::move(command));
+}
+
+std::string ScriptInterpreter::CommandHelp() const {
+    std::string text;
+    for (const Command& c : commands_) {
+        std::string head = "  " + c.name + (c.usage.empty() ? "" : " " + c.usage);
+        if (head.size() < 26)
+            head.resize(26, ' ');
+        else
+            head += "\n" + std::string(26, ' ');
+        text += head + c.help + "\n";
+    }
+    return text;
+}
+
+void ScriptInterpreter::Execute(const Arguments& words) {
+    for (const Command& c : commands_) {
+        if (c.name != words[0])
+            continue;
+        const Arguments arguments(words.begin() + 1, words.end());
+        if (arguments.size() < c.minArguments || arguments.size() > c.maxArguments)
+            throw SessionError("expected '" + c.name + " " + c.usage + "'");
+        c.run(arguments);
+        return;
+    }
+    std::string names;
+    for (const Command& c : commands_)
+        names += (names.empty() ? "" : ", ") + c.name;
+    throw SessionError("unknown command '" + words[0] + "' (the commands are " + names + ")");
+}
+
+void ScriptInterpreter::Run(const std::string& text, const std::string& source) {
+    std::istringstream lines(text);
+    std::string line;
+    size_t number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        // '#' starts a comment, except inside a quoted word.
+        bool quoted = false;
+        for (size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '"')
+                quoted = !quoted;
+            if (line[i] == '#' && !quoted) {
+                line.erase(i);
+                break;
+            }
+        }
+        try {
+            for (const std::string& command : SplitCommands(line)) {
+                const Arguments words = SplitWords(command);
+                if (!words.empty())
+                    Execute(words);
+            }
+        } catch (const std::exception& e) {
+            throw ScriptError(source + ":" + std::to_string(number) + ": " + e.what());
+        }
+    }
+    out_.flush();
+}
+
+void ScriptInterpreter::RunFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ScriptError(path + ": cannot read the script");
+    std::ostringstream text;
+    text << in.rdbuf();
+    Run(text.str(), path);
+}
+
+} // namespace sim

@@ -1,0 +1,292 @@
+#include "sim/session.h"
+
+#include "sim/sample.h"
+
+#include <strings.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace sim {
+namespace {
+
+constexpr const char* kModeName = "Kelvane";
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw FileError(path, 0, std::string("cannot read the scenario: ") + std::strerror(errno));
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad())
+        throw FileError(path, 0, "cannot read the scenario");
+    return text.str();
+}
+
+} // namespace
+
+int ParseDisplayId(const std::string& text) {
+    if (strcasecmp(text.c_str(), "Left") == 0)
+        return MFD_LEFT;
+    if (strcasecmp(text.c_str(), "Right") == 0)
+        return MFD_RIGHT;
+    if (text.empty() || text.size() > 2 || (text.size() == 2 && text[0] == '0'))
+        return -1;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return -1;
+    const int id = std::stoi(text);
+    return id < kDisplayCount ? id : -1;
+}
+
+Session::Session(Host& host, SessionOptions options)
+    : host_(host), options_(std::move(options)), file_(ParseScenario("", "", "")) {}
+
+// The session ends as the host ends one: displays close, vessels are deleted through the module.
+Session::~Session() {
+    host_.ClearSession();
+}
+
+void Session::Warn(const std::string& message) const {
+    if (options_.warnings)
+        *options_.warnings << "kelvane-sim: warning: " << message << "\n";
+}
+
+void Session::LoadFile(const std::string& path) {
+    ScenarioFile file = ParseScenario(ReadWholeFile(path), path, host_.ModuleName());
+    Start(std::move(file), VesselClassFinder::ForScenario(options_.vesselFolders, path));
+}
+
+void Session::LoadSample() {
+    const SampleText sample = SampleScenario();
+    Start(ParseScenario(sample.text, "<built-in sample>/" + sample.path, host_.ModuleName()),
+          VesselClassFinder(options_.vesselFolders));
+}
+
+void Session::LoadText(const std::string& text, const std::string& path) {
+    Start(ParseScenario(text, path, host_.ModuleName()),
+          path.empty() ? VesselClassFinder(options_.vesselFolders)
+                       : VesselClassFinder::ForScenario(options_.vesselFolders, path));
+}
+
+void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
+    // Everything that can fail is checked before the old session ends.
+    std::vector<std::optional<VesselClass>> classes;
+    for (const ShipEntry& ship : file.ships) {
+        classes.push_back(finder.Find(ship.className));
+        if (!classes.back())
+            continue;
+        const size_t tanks = classes.back()->tankCapacities.size();
+        for (const LevelSetting& s : ship.levels)
+            if (!s.allTanks && s.tank >= tanks)
+                throw FileError(file.path, s.line,
+                                "ship " + ship.name + " of class " + ship.className +
+                                    " has no tank " + std::to_string(s.tank) + " (it has " +
+                                    std::to_string(tanks) + ")");
+    }
+    if (file.focusName) {
+        bool found = false;
+        for (const ShipEntry& ship : file.ships)
+            found = found || strcasecmp(ship.name.c_str(), file.focusName->c_str()) == 0;
+        if (!found)
+            throw FileError(file.path, file.focusLine,
+                            "the focus ship " + *file.focusName + " is not among the ships");
+    }
+
+    host_.ClearSession();
+    for (auto& other : otherModes_)
+        other.reset();
+
+    // Ships first.
+    classKnown_.clear();
+    for (size_t i = 0; i < file.ships.size(); ++i) {
+        const ShipEntry& ship = file.ships[i];
+        VesselClass unknown;
+        unknown.name = ship.className;
+        Vessel& vessel = host_.AddVessel(ship.name, classes[i] ? *classes[i] : unknown);
+        classKnown_.push_back(classes[i].has_value());
+        if (!classes[i]) {
+            Warn(file.path + ":" + std::to_string(ship.line) + ": ship " + ship.name +
+                 " has class " + ship.className + ", which has no class file (" + ship.className +
+                 ".cfg): it has no tanks, no thrusters and no mass");
+            continue;
+        }
+        for (const LevelSetting& s : ship.levels) {
+            if (s.allTanks)
+                vessel.SetAllTankLevels(s.level);
+            else
+                vessel.SetTankLevel(s.tank, s.level);
+        }
+    }
+    if (file.focusName)
+        host_.SetFocus(host_.FindVessel(*file.focusName));
+
+    // Then the module's own block, then the displays, each with the host's reader.
+    for (size_t start : file.moduleStateStarts) {
+        ScenarioReader reader(file.lines, start);
+        host_.LoadState(reader);
+    }
+    for (const DisplayBlock& block : file.displays) {
+        const std::string name = DisplayName(block.id);
+        if (!block.userMode || !host_.FindMode(*block.userMode)) {
+            host_.CloseDisplay(block.id);
+            otherModes_[block.id] = block;
+            continue;
+        }
+        otherModes_[block.id].reset();
+        if (!host_.Focus()) {
+            Warn(file.path + ":" + std::to_string(block.line) + ": display " + name +
+                 " stays off: the scenario has no vessel");
+            continue;
+        }
+        if (!host_.OpenDisplay(block.id, *block.userMode, options_.displayWidth,
+                               options_.displayHeight)) {
+            Warn(file.path + ":" + std::to_string(block.line) + ": the module did not open " +
+                 "display " + name);
+            continue;
+        }
+        ScenarioReader reader(file.lines, block.afterMode);
+        host_.ReadStatus(block.id, reader);
+    }
+    file_ = std::move(file);
+}
+
+std::string Session::SaveText() const {
+    ScenarioContent content;
+    if (const Vessel* focus = host_.Focus())
+        content.focusName = focus->Name();
+    for (int id = 0; id < kDisplayCount; ++id) {
+        if (host_.IsOpen(id)) {
+            const Instrument* d = host_.DisplayAt(id);
+            const MFDMODESPEC* spec = host_.FindMode(d->mode);
+            std::vector<std::string> block{"BEGIN_MFD " + DisplayName(id), "  TYPE User",
+                                           "  MODE " + std::string(spec ? spec->name : kModeName)};
+            for (const std::string& line : host_.WriteStatus(id))
+                block.push_back(line);
+            block.push_back("END_MFD");
+            content.displayBlocks.push_back(std::move(block));
+        } else if (otherModes_[id]) {
+            content.displayBlocks.push_back(otherModes_[id]->lines);
+        }
+    }
+    for (size_t i = 0; i < file_.ships.size(); ++i) {
+        const Vessel* vessel = host_.FindVessel(file_.ships[i].name);
+        if (vessel)
+            content.ships.push_back(ShipLines(file_.ships[i], *vessel, classKnown_[i]));
+        else
+            content.ships.push_back(std::nullopt); // deleted during the session
+    }
+    content.moduleName = host_.ModuleName();
+    content.moduleState = host_.SaveState();
+    return WriteScenario(file_, content);
+}
+
+void Session::SaveFile(const std::string& path) const {
+    const std::string text = SaveText();
+    const std::string temporary = path + ".saving";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out) {
+            std::remove(temporary.c_str());
+            throw SessionError("cannot write " + path);
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        throw SessionError("cannot write " + path + ": " + reason);
+    }
+}
+
+Vessel& Session::RequireVessel(const std::string& name) const {
+    if (Vessel* v = host_.FindVessel(name))
+        return *v;
+    std::string known;
+    for (const auto& v : host_.Vessels())
+        known += (known.empty() ? "" : ", ") + v->Name();
+    throw SessionError("no vessel named " + name +
+                       (known.empty() ? std::string(" (there are no vessels)")
+                                      : " (the vessels are " + known + ")"));
+}
+
+Instrument& Session::RequireOpen(int id) {
+    if (id < 0 || id >= kDisplayCount)
+        throw SessionError("no display " + std::to_string(id) + " (the ids are 0 to 11)");
+    if (otherModes_[id] && !host_.IsOpen(id))
+        throw SessionError("display " + DisplayName(id) + " shows another mode (" +
+                           otherModes_[id]->userMode.value_or("not a User mode") +
+                           "), which the stand-in host does not run");
+    Instrument* d = host_.DisplayAt(id);
+    if (!d)
+        throw SessionError("display " + DisplayName(id) + " is not open");
+    return *d;
+}
+
+void Session::SetFocus(const std::string& vesselName) {
+    Vessel& vessel = RequireVessel(vesselName);
+    if (&vessel != host_.Focus())
+        host_.SetFocus(&vessel);
+}
+
+void Session::Open(int id) {
+    if (id < 0 || id >= kDisplayCount)
+        throw SessionError("no display " + std::to_string(id) + " (the ids are 0 to 11)");
+    if (host_.IsOpen(id))
+        return;
+    if (!host_.Focus())
+        throw SessionError("there is no vessel to open display " + DisplayName(id) + " on");
+    if (!host_.OpenDisplay(id, kModeName, options_.displayWidth, options_.displayHeight))
+        throw SessionError("display " + DisplayName(id) + " did not open in the " +
+                           std::string(kModeName) + " mode (is the module loaded?)");
+    otherModes_[id].reset(); // the display switched from another mode to this one
+}
+
+void Session::Close(int id) {
+    if (id >= 0 && id < kDisplayCount && otherModes_[id] && !host_.IsOpen(id)) {
+        otherModes_[id].reset();
+        return;
+    }
+    RequireOpen(id);
+    host_.CloseDisplay(id);
+}
+
+Frame Session::Draw(int id) {
+    RequireOpen(id);
+    return host_.Draw(id);
+}
+
+bool Session::Press(int id, int button, int event) {
+    RequireOpen(id);
+    return host_.Press(id, button, event);
+}
+
+std::vector<std::string> Session::Menu(int id) {
+    RequireOpen(id);
+    return host_.Menu(id);
+}
+
+void Session::DeleteVessel(const std::string& vesselName) {
+    Vessel& vessel = RequireVessel(vesselName);
+    host_.DeleteVessel(vessel.Name());
+}
+
+void Session::SetTankLevel(const std::string& vesselName, size_t tank, double level) {
+    Vessel& vessel = RequireVessel(vesselName);
+    if (tank >= vessel.TankCount())
+        throw SessionError(
+            "vessel " + vessel.Name() + " has no tank " + std::to_string(tank) +
+            (vessel.TankCount() == 0
+                 ? std::string(" (it has no tanks)")
+                 : " (its tanks are 0 to " + std::to_string(vessel.TankCount() - 1) + ")"));
+    if (!(level >= 0.0 && level <= 1.0))
+        throw SessionError("a tank level is a fraction of the capacity, from 0 to 1");
+    vessel.SetTankLevel(tank, level);
+}
+
+} // namespace sim

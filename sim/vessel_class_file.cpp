@@ -1,0 +1,328 @@
+#include "sim/vessel_class_file.h"
+
+#include "sim/sample.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace sim {
+namespace {
+
+std::string Trim(const std::string& s) {
+    const size_t first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return std::string();
+    const size_t last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+struct Entry {
+    std::string key; // as written, for messages
+    std::string value;
+    size_t line = 0;
+};
+
+struct Section {
+    std::string header; // as written, e.g. "[THRUSTER_2]"
+    size_t line = 0;
+    std::map<std::string, Entry> entries; // by lower-case key
+};
+
+// Reads values of one section, naming the file and line of every fault.
+class SectionReader {
+public:
+    // `missingAt` and `missingWhere` place a missing key of the file's head: the line where the
+    // head ends and what stands there.
+    SectionReader(const std::string& file, const Section& section, size_t missingAt = 0,
+                  std::string missingWhere = std::string())
+        : file_(file), section_(section), missingAt_(missingAt),
+          missingWhere_(std::move(missingWhere)) {}
+
+    const Entry* Find(const char* key) const {
+        auto it = section_.entries.find(Lower(key));
+        return it == section_.entries.end() ? nullptr : &it->second;
+    }
+
+    const Entry& Require(const char* key, const char* what) const {
+        if (const Entry* e = Find(key))
+            return *e;
+        if (section_.header.empty())
+            throw FileError(file_, missingAt_,
+                            std::string("expected a line '") + key + " = " + what + "' before " +
+                                missingWhere_);
+        throw FileError(file_, section_.line,
+                        section_.header + " has no line '" + key + " = " + what + "'");
+    }
+
+    double Number(const Entry& e, const char* what, bool nonNegative) const {
+        std::vector<double> v = Numbers(e, 1, what);
+        if (nonNegative && v[0] < 0)
+            Fail(e, std::string("expected ") + what + " of 0 or more");
+        return v[0];
+    }
+
+    VECTOR3 Vector(const Entry& e, const char* what, bool nonNegative) const {
+        std::vector<double> v = Numbers(e, 3, what);
+        for (double x : v)
+            if (nonNegative && x < 0)
+                Fail(e, std::string("expected ") + what + ", each 0 or more");
+        return VECTOR3{{v[0], v[1], v[2]}};
+    }
+
+    long Integer(const Entry& e, const char* what) const {
+        const char* text = e.value.c_str();
+        char* end = nullptr;
+        errno = 0;
+        long n = std::strtol(text, &end, 10);
+        if (e.value.empty() || *end != '\0' || errno == ERANGE)
+            Fail(e, std::string("expected ") + what);
+        return n;
+    }
+
+    [[noreturn]] void Fail(const Entry& e, const std::string& expected) const {
+        std::string found = e.value.empty() ? "nothing" : "'" + e.value + "'";
+        throw FileError(file_, e.line, expected + " after '" + e.key + " =', found " + found);
+    }
+
+private:
+    std::vector<double> Numbers(const Entry& e, size_t count, const char* what) const {
+        std::istringstream words(e.value);
+        std::vector<double> values;
+        std::string word;
+        while (words >> word) {
+            char* end = nullptr;
+            double x = std::strtod(word.c_str(), &end);
+            if (*end != '\0' || !std::isfinite(x))
+                Fail(e, std::string("expected ") + what);
+            values.push_back(x);
+        }
+        if (values.size() != count)
+            Fail(e, std::string("expected ") + what);
+        return values;
+    }
+
+    const std::string& file_;
+    const Section& section_;
+    size_t missingAt_;
+    std::string missingWhere_;
+};
+
+// "[THRUSTER_12]" → 12 when the header has that prefix and a plain number.
+std::optional<size_t> SectionNumber(const std::string& name, const char* prefix) {
+    const size_t n = std::strlen(prefix);
+    if (name.size() <= n || strncasecmp(name.c_str(), prefix, n) != 0)
+        return std::nullopt;
+    size_t value = 0;
+    for (size_t i = n; i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i])) || i - n > 6)
+            return std::nullopt;
+        value = value * 10 + static_cast<size_t>(name[i] - '0');
+    }
+    return value;
+}
+
+// Sections numbered from 0 without gaps, in number order.
+std::vector<const Section*>
+Numbered(const std::string& file, const std::map<size_t, Section>& sections, const char* prefix) {
+    std::vector<const Section*> ordered;
+    size_t expected = 0;
+    for (const auto& [number, section] : sections) {
+        if (number != expected)
+            throw FileError(file, section.line,
+                            "expected [" + std::string(prefix) + std::to_string(expected) +
+                                "] before " + section.header + ": sections are numbered from 0 " +
+                                "without gaps");
+        ordered.push_back(&section);
+        ++expected;
+    }
+    return ordered;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw FileError(path.string(), 0, "cannot read the file");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The file in `folder` whose name is `name`, matched exactly or else ignoring case, as on the
+// host's own file system.
+std::optional<fs::path> FindInFolder(const fs::path& folder, const std::string& name) {
+    std::error_code ec;
+    fs::path exact = folder / name;
+    if (fs::is_regular_file(exact, ec))
+        return exact;
+    fs::path dir = exact.parent_path();
+    if (!fs::is_directory(dir, ec))
+        return std::nullopt;
+    const std::string leaf = exact.filename().string();
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (strcasecmp(entry.path().filename().string().c_str(), leaf.c_str()) == 0 &&
+            entry.is_regular_file(ec))
+            return entry.path();
+    return std::nullopt;
+}
+
+} // namespace
+
+VesselClass ParseVesselClass(const std::string& text, const std::string& file,
+                             const std::string& defaultName) {
+    Section top;
+    std::map<size_t, Section> tanks;
+    std::map<size_t, Section> thrusters;
+    Section ignored; // sections of other readers
+    Section* current = &top;
+
+    std::istringstream in(text);
+    std::string raw;
+    size_t lineNumber = 0;
+    size_t topEnd = 0;
+    std::string topEndText = "the end of the file";
+    while (std::getline(in, raw)) {
+        ++lineNumber;
+        const std::string line = Trim(raw.substr(0, raw.find(';')));
+        if (line.empty())
+            continue;
+        if (line.front() == '[') {
+            if (line.back() != ']' || line.size() < 3)
+                throw FileError(file, lineNumber,
+                                "expected a section name in brackets, found '" + line + "'");
+            if (!topEnd) {
+                topEnd = lineNumber;
+                topEndText = line;
+            }
+            const std::string name = Trim(line.substr(1, line.size() - 2));
+            std::map<size_t, Section>* group = nullptr;
+            std::optional<size_t> number;
+            if ((number = SectionNumber(name, "PROPELLANT_")))
+                group = &tanks;
+            else if ((number = SectionNumber(name, "THRUSTER_")))
+                group = &thrusters;
+            if (!group) {
+                ignored = Section{};
+                current = &ignored;
+                continue;
+            }
+            auto [it, added] = group->try_emplace(*number);
+            if (!added)
+                throw FileError(file, lineNumber,
+                                line + " appears twice (first on line " +
+                                    std::to_string(it->second.line) + ")");
+            it->second.header = line;
+            it->second.line = lineNumber;
+            current = &it->second;
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos || Trim(line.substr(0, eq)).empty())
+            throw FileError(file, lineNumber,
+                            "expected 'key = value' or a [SECTION] line, found '" + line + "'");
+        Entry entry{Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), lineNumber};
+        auto [it, added] = current->entries.try_emplace(Lower(entry.key), entry);
+        if (!added)
+            throw FileError(file, lineNumber,
+                            "'" + entry.key + "' is given twice in " +
+                                (current->header.empty() ? "the file's head" : current->header) +
+                                " (first on line " + std::to_string(it->second.line) + ")");
+    }
+    if (!topEnd)
+        topEnd = lineNumber;
+
+    VesselClass cls;
+    SectionReader head(file, top, topEnd, topEndText);
+    cls.name = defaultName;
+    if (const Entry* e = head.Find("ClassName")) {
+        if (e->value.empty())
+            head.Fail(*e, "expected a class name");
+        cls.name = e->value;
+    }
+    cls.emptyMass = head.Number(head.Require("EmptyMass", "kg"), "a mass in kg", true);
+    cls.pmi = head.Vector(head.Require("PMI", "x y z"),
+                          "three moments of inertia per unit mass in m^2", true);
+
+    for (const Section* s : Numbered(file, tanks, "PROPELLANT_")) {
+        SectionReader tank(file, *s);
+        cls.tankCapacities.push_back(
+            tank.Number(tank.Require("MaxMass", "kg"), "a capacity in kg", true));
+    }
+    for (const Section* s : Numbered(file, thrusters, "THRUSTER_")) {
+        SectionReader t(file, *s);
+        ThrusterSpec spec;
+        spec.pos = t.Vector(t.Require("Pos", "x y z"), "a position: three numbers in m", false);
+        const Entry& dir = t.Require("Dir", "x y z");
+        spec.dir = t.Vector(dir, "a direction: three numbers", false);
+        if (spec.dir.x == 0 && spec.dir.y == 0 && spec.dir.z == 0)
+            t.Fail(dir, "expected a direction that is not zero");
+        spec.max0 = t.Number(t.Require("Max0", "N"), "a vacuum thrust in N", true);
+        spec.isp0 = t.Number(t.Require("Isp0", "m/s"), "a vacuum Isp in m/s", true);
+        if (const Entry* e = t.Find("Propellant")) {
+            const size_t count = cls.tankCapacities.size();
+            const std::string range =
+                count == 0 ? std::string("-1 (the class has no tanks)")
+                           : "a tank number from 0 to " + std::to_string(count - 1) + ", or -1";
+            long n = t.Integer(*e, range.c_str());
+            if (n < -1 || n >= static_cast<long>(count))
+                t.Fail(*e, "expected " + range);
+            spec.tank = static_cast<int>(n);
+        }
+        cls.thrusters.push_back(spec);
+    }
+    return cls;
+}
+
+VesselClassFinder VesselClassFinder::ForScenario(const std::vector<std::string>& extraFolders,
+                                                 const std::string& scenarioPath) {
+    std::vector<std::string> folders = extraFolders;
+    if (!scenarioPath.empty()) {
+        const fs::path dir = fs::absolute(scenarioPath).lexically_normal().parent_path();
+        folders.push_back((dir / "Config" / "Vessels").string());
+        if (dir.has_parent_path() && dir.parent_path() != dir)
+            folders.push_back((dir.parent_path() / "Config" / "Vessels").string());
+    }
+    return VesselClassFinder(std::move(folders));
+}
+
+std::optional<VesselClass> VesselClassFinder::Find(const std::string& className) const {
+    if (className.empty())
+        return std::nullopt;
+    std::string fileName = className;
+    for (char& c : fileName)
+        if (c == '\\')
+            c = '/'; // class names may name sub-folders the host's way
+    fileName += ".cfg";
+    if (fileName.front() == '/' || fileName.find("..") != std::string::npos)
+        return std::nullopt; // a class name never leaves the class folders
+    for (const std::string& folder : folders_) {
+        if (std::optional<fs::path> path = FindInFolder(folder, fileName)) {
+            const std::string stem = path->stem().string();
+            return ParseVesselClass(ReadFile(*path), path->string(), stem);
+        }
+    }
+    const std::string samplePath = "Config/Vessels/" + fileName;
+    if (std::optional<SampleText> sample = FindSampleFile(samplePath)) {
+        const std::string stem = fs::path(sample->path).stem().string();
+        return ParseVesselClass(sample->text, "<built-in sample>/" + sample->path, stem);
+    }
+    return std::nullopt;
+}
+
+} // namespace sim
