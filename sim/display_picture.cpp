@@ -3,6 +3,7 @@
 #include "sim/frame_text.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -253,6 +254,12 @@ void WriteDisplayPng(const Frame& frame, const std::string& path) {
     DrawScreen(cr.get(), layout, frame);
     cairo_surface_flush(surface.get());
     const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
+    cr.reset();
+    surface.reset();
+    // Font caches would otherwise live until exit and show up as leaks; a picture is rare
+    // enough that loading the fonts again costs nothing noticeable.
+    cairo_debug_reset_static_data();
+    FcFini();
     if (status != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("cannot write " + path + ": " + cairo_status_to_string(status));
 }
