@@ -1,0 +1,328 @@
+// The kelvane-sim program as a pilot runs it: the built binary, which loads the built module
+// from Modules/Plugin, with its options, script commands, output and errors.
+#include "sim_test_support.h"
+
+#include <sys/wait.h>
+
+namespace {
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs kelvane-sim with `arguments` (shell words) in `folder`.
+RunResult RunSim(const ScratchFolder& folder, const std::string& arguments) {
+    const std::string command = "cd '" + folder.Path() + "' && '" KELVANE_SIM_PATH "' " +
+                                arguments + " >stdout.txt 2>stderr.txt </dev/null";
+    const int raw = std::system(command.c_str());
+    RunResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = ReadText(folder.Path("stdout.txt"));
+    result.err = ReadText(folder.Path("stderr.txt"));
+    return result;
+}
+
+const char* const kSampleLeft = "[MFD Left]\n"
+                                "KelvaneMFD: Mass\n"
+                                "\n"
+                                "Name: GL-01\n"
+                                "Class: DeltaGlider\n"
+                                "\n"
+                                "Dry Mass:     11.00 Mg\n"
+                                "Wet Mass:     24.50 Mg\n"
+                                "Current Mass: 24.50 Mg\n"
+                                "[buttons] MOD UNT NOT -\n";
+
+// The rows of the first listing of display `name` in the output, up to its buttons line.
+std::string Listing(const std::string& out, const std::string& name, size_t nth = 0) {
+    size_t at = 0;
+    for (size_t i = 0; i <= nth; ++i) {
+        at = out.find("[MFD " + name + "]\n", i == 0 ? 0 : at + 1);
+        if (at == std::string::npos)
+            return std::string();
+    }
+    const size_t end = out.find("[buttons]", at);
+    return out.substr(at, out.find('\n', end) + 1 - at);
+}
+
+TEST(KelvaneSim, WithoutArgumentsItShowsTheLeftDisplayOfTheSample) {
+    ScratchFolder folder;
+    const RunResult r = RunSim(folder, "");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kSampleLeft);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(KelvaneSim, AFullGlidersMainTankGivesTheCheckFigure) {
+    ScratchFolder folder;
+    const RunResult r = RunSim(folder, "-e 'open Left; press Left 0; draw Left; menu Left'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "[MFD Left]\n"
+                     "KelvaneMFD: Tanks\n"
+                     "\n"
+                     "Name: GL-01\n"
+                     "Class: DeltaGlider\n"
+                     "\n"
+                     "Tank 1\n"
+                     "Full Mass: 12.90 Mg\n"
+                     "Current Mass: 12.90 Mg\n"
+                     "Delta-V: 29.91 km/s\n"
+                     "Thrusters Serviced: 1 2 3 4 5 6 7\n"
+                     "[buttons] MOD UNT NOT TNK\n"
+                     "[menu] 0: Change mode\n"
+                     "[menu] 1: Select units\n"
+                     "[menu] 2: Changes notation\n"
+                     "[menu] 3: Changes tank/engine\n");
+}
+
+TEST(KelvaneSim, CommandsChangeWhatTheDisplaysShow) {
+    ScratchFolder folder;
+    const RunResult r = RunSim(folder, "-e 'open 11; press 11 0; set GL-01 tank 0 0.5; draw 11; "
+                                       "press 11 7; press 11 1 0x02; draw 11; focus CP-7; draw 11; "
+                                       "delete CP-7; open Right; draw Right'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string half = Listing(r.out, "12");
+    EXPECT_NE(half.find("Current Mass: 6.450 Mg\n"), std::string::npos) << half;
+    EXPECT_NE(half.find("Delta-V: 17.69 km/s\n"), std::string::npos) << half;
+    EXPECT_NE(r.out.find("[press] display 12 ignored button 7\n"), std::string::npos);
+    EXPECT_NE(r.out.find("[press] display 12 ignored button 1\n"), std::string::npos); // right
+    EXPECT_EQ(Listing(r.out, "12", 1), half);
+    const std::string pod = Listing(r.out, "12", 2); // reopened on the pod: its own record
+    EXPECT_NE(pod.find("KelvaneMFD: Mass\n\nName: CP-7\nClass: CargoPod\n"), std::string::npos);
+    // Deleting the focus vessel closed display 12 and moved the focus to the first ship.
+    EXPECT_NE(Listing(r.out, "Right").find("Name: GL-01\n"), std::string::npos);
+}
+
+TEST(KelvaneSim, HelpNamesTheOptionsAndEveryCommand) {
+    ScratchFolder folder;
+    const RunResult r = RunSim(folder, "--help");
+    EXPECT_EQ(r.status, 0);
+    for (const char* text :
+         {"SCENARIO", "-e,--execute", "--script", "--save", "--vessels", "--modules", "--size",
+          "focus NAME", "open MFD", "close MFD", "draw MFD", "press MFD BUTTON [EVENT]", "menu MFD",
+          "delete NAME", "set NAME tank I LEVEL", "save FILE", "load FILE"})
+        EXPECT_NE(r.out.find(text), std::string::npos) << text;
+}
+
+TEST(KelvaneSim, BadCommandsAreClearErrorsWithANonZeroExit) {
+    const struct {
+        const char* script;
+        const char* error;
+    } cases[] = {
+        {"open Left; jump Left",
+         "-e:1: unknown command 'jump' (the commands are focus, open, close, draw, press, menu, "
+         "delete, set, save, load)"},
+        {"draw Right", "-e:1: display Right is not open"},
+        {"close Left", "-e:1: display Left is not open"},
+        {"open Middle", "-e:1: unknown display 'Middle' (expected Left, Right or 0 to 11)"},
+        {"open 12", "-e:1: unknown display '12' (expected Left, Right or 0 to 11)"},
+        {"open", "-e:1: expected 'open MFD'"},
+        {"open Left Right", "-e:1: expected 'open MFD'"},
+        {"press Left", "-e:1: expected 'press MFD BUTTON [EVENT]'"},
+        {"open Left; press Left one", "-e:1: expected a button number, found 'one'"},
+        {"open Left; press Left 0 down", "-e:1: expected an event mask such as 0x01, found 'down'"},
+        {"focus Nobody",
+         "-e:1: no vessel named Nobody (the vessels are GL-01, PB-01, SH-01, CP-7)"},
+        {"delete Nobody",
+         "-e:1: no vessel named Nobody (the vessels are GL-01, PB-01, SH-01, CP-7)"},
+        {"set GL-01 tank 0 none", "-e:1: a tank cannot be set to 'none': give its level, a "
+                                  "fraction of its capacity from 0 to 1"},
+        {"set GL-01 tank 2 0.5", "-e:1: vessel GL-01 has no tank 2 (its tanks are 0 to 1)"},
+        {"set GL-01 tank -1 0.5", "-e:1: expected a tank number of 0 or more, found '-1'"},
+        {"set GL-01 tank 0 1.5", "-e:1: a tank level is a fraction of the capacity, from 0 to 1"},
+        {"set GL-01 tank 0 -0.5", "-e:1: a tank level is a fraction of the capacity, from 0 to 1"},
+        {"set GL-01 tank 0 half", "-e:1: expected a level from 0 to 1, found 'half'"},
+        {"set GL-01 fuel 0 1", "-e:1: expected 'set NAME tank I LEVEL', found 'fuel' after the "
+                               "vessel's name"},
+        {"focus \"GL-01", "-e:1: a double quote is not closed"},
+        {"load missing.scn",
+         "-e:1: missing.scn: cannot read the scenario: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        ScratchFolder folder;
+        const RunResult r = RunSim(folder, std::string("-e '") + c.script + "'");
+        EXPECT_NE(r.status, 0);
+        EXPECT_EQ(r.err, std::string("kelvane-sim: ") + c.error + "\n");
+    }
+}
+
+TEST(KelvaneSim, ScriptsRunInTheOrderGivenAndErrorsNameTheirLine) {
+    ScratchFolder folder;
+    folder.Write("tanks.txt", "# to the tank page\n"
+                              "\n"
+                              "press Left 0   # MASS to TANKS\n"
+                              "draw Left; press Left 3 ; draw Left\n");
+    RunResult r = RunSim(folder, "-e 'open Left' --script tanks.txt -e 'close Left'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(Listing(r.out, "Left").find("Tank 1\n"), std::string::npos);
+    EXPECT_NE(Listing(r.out, "Left", 1).find("Tank 2\n"), std::string::npos);
+
+    folder.Write("broken.txt", "open Left\n# a comment\n\ndraw Left\nopen Left; draw Right\n");
+    r = RunSim(folder, "--script broken.txt");
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.out, kSampleLeft); // what ran before the error was printed
+    EXPECT_EQ(r.err, "kelvane-sim: broken.txt:5: display Right is not open\n");
+
+    r = RunSim(folder, "--script missing.txt");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("missing.txt"), std::string::npos);
+}
+
+TEST(KelvaneSim, OptionsOutsideTheirRangeAreRefused) {
+    ScratchFolder folder;
+    for (const char* arguments : {"--size 100x256", "--size 256x1025", "--size 256", "--size x",
+                                  "--size 256X256", "--vessels nowhere", "--nonsense"}) {
+        SCOPED_TRACE(arguments);
+        const RunResult r = RunSim(folder, arguments);
+        EXPECT_NE(r.status, 0);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err, "");
+    }
+    const RunResult modules = RunSim(folder, "--modules nowhere");
+    EXPECT_NE(modules.status, 0);
+    EXPECT_NE(modules.err.find("nowhere/Kelvane.so"), std::string::npos);
+    EXPECT_NE(modules.err.find("--modules"), std::string::npos);
+
+    for (const char* size : {"128x128", "1024x1024", "320x240"}) {
+        const RunResult r = RunSim(folder, std::string("--size ") + size);
+        EXPECT_EQ(r.status, 0) << size << r.err;
+        EXPECT_EQ(r.out, kSampleLeft) << size; // cells scale with the display
+    }
+}
+
+TEST(KelvaneSim, AFailedRunWritesNoFile) {
+    ScratchFolder folder;
+    const std::string scenario = ReadText(KELVANE_TEST_DATA "/stock-scenario.scn");
+    folder.Write("in.scn", scenario);
+    RunResult r = RunSim(folder, "in.scn -e 'open Left; bogus' --save out.scn");
+    EXPECT_NE(r.status, 0);
+    EXPECT_FALSE(FileExists(folder.Path("out.scn")));
+    r = RunSim(folder, "in.scn -e 'open Left; bogus' --save in.scn");
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(ReadText(folder.Path("in.scn")), scenario);
+
+    const std::string broken = "BEGIN_SHIPS\nGL-01:DeltaGlider\n  PRPLEVEL 0:2\nEND\nEND_SHIPS\n";
+    folder.Write("broken.scn", broken);
+    r = RunSim(folder, "broken.scn --save broken.scn");
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.err,
+              "kelvane-sim: broken.scn:3: expected a level from 0 to 1 in 'PRPLEVEL', found '2'\n");
+    EXPECT_EQ(ReadText(folder.Path("broken.scn")), broken);
+    EXPECT_FALSE(FileExists(folder.Path("broken.scn.saving")));
+}
+
+TEST(KelvaneSim, TheStockScenarioIsSavedWithEveryBlockAndTheModulesBlockAdded) {
+    ScratchFolder folder;
+    const std::string stock = ReadText(KELVANE_TEST_DATA "/stock-scenario.scn");
+    folder.Write("Scenarios/stock.scn", stock);
+    const RunResult r = RunSim(folder, "Scenarios/stock.scn --save saved.scn");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, ""); // with --save alone, nothing is opened or printed
+    EXPECT_EQ(ReadText(folder.Path("saved.scn")), stock + "\nBEGIN_Kelvane\nEND\n");
+    // One warning for each ship whose class has no class file.
+    const std::string where = "kelvane-sim: warning: Scenarios/stock.scn:";
+    EXPECT_EQ(r.err, where +
+                         "37: ship ISS has class ProjectAlpha_ISS, which has no class file "
+                         "(ProjectAlpha_ISS.cfg): it has no tanks, no thrusters and no mass\n" +
+                         where +
+                         "47: ship Mir has class Mir, which has no class file (Mir.cfg): it has "
+                         "no tanks, no thrusters and no mass\n" +
+                         where +
+                         "55: ship Luna-OB1 has class Wheel, which has no class file (Wheel.cfg): "
+                         "it has no tanks, no thrusters and no mass\n" +
+                         where +
+                         "64: ship GL-01S has class DG-S, which has no class file (DG-S.cfg): it "
+                         "has no tanks, no thrusters and no mass\n");
+
+    // A class file in Config/Vessels beside the scenario's folder gives the glider its figures.
+    folder.Write("Config/Vessels/DG-S.cfg", "EmptyMass = 12000\nPMI = 15.5 22.1 7.7\n"
+                                            "[PROPELLANT_0]\nMaxMass = 10400\n"
+                                            "[PROPELLANT_1]\nMaxMass = 600\n"
+                                            "[PROPELLANT_2]\nMaxMass = 2500\n");
+    const RunResult focused = RunSim(folder, "Scenarios/stock.scn -e 'open 2; draw 2'");
+    EXPECT_EQ(focused.status, 0) << focused.err;
+    EXPECT_EQ(focused.err.find("DG-S"), std::string::npos);
+    EXPECT_NE(focused.out.find("Dry Mass:     12.00 Mg\n"), std::string::npos) << focused.out;
+}
+
+TEST(KelvaneSim, DrawConvertsTheMicroSignToUtf8) {
+    ScratchFolder folder;
+    folder.Write("classes/Barge.cfg", "EmptyMass = 1000000\nPMI = 1 1 1\n"
+                                      "[THRUSTER_0]\nPos = 0 0 0\nDir = 0 0 1\nMax0 = 2\n"
+                                      "Isp0 = 100\n");
+    folder.Write("barge.scn", "BEGIN_SHIPS\nB-1:Barge\nEND\nEND_SHIPS\n");
+    const RunResult r = RunSim(folder, "barge.scn --vessels classes "
+                                       "-e 'open Left; press Left 0; press Left 0; draw Left'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("        Z: +2.000 \xC2\xB5m/s^2\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("\xB5m"), r.out.find("\xC2\xB5m") + 1); // no bare Windows-1252 byte
+}
+
+TEST(KelvaneSim, LoadEndsTheSessionAndStartsTheNewScenario) {
+    ScratchFolder folder;
+    folder.Write("pb.scn", "BEGIN_FOCUS\n  Ship PB-07\nEND_FOCUS\n"
+                           "BEGIN_SHIPS\nGL-01:DeltaGlider\nEND\nPB-07:ShuttlePB\n"
+                           "  PRPLEVEL 0:1.000\nEND\nEND_SHIPS\n");
+    const RunResult r = RunSim(folder, "-e 'open Left; press Left 0; close Left; open Right; "
+                                       "load pb.scn; draw Right'");
+    EXPECT_NE(r.status, 0); // the new session has no displays open
+    EXPECT_EQ(r.err, "kelvane-sim: -e:1: display Right is not open\n");
+    const RunResult fresh = RunSim(folder, "-e 'open Left; press Left 0; close Left; load pb.scn; "
+                                           "focus GL-01; open Left; draw Left'");
+    EXPECT_EQ(fresh.status, 0) << fresh.err;
+    // A glider of the new scenario: the old glider's tank page record is gone with it.
+    EXPECT_NE(fresh.out.find("KelvaneMFD: Mass\n\nName: GL-01\n"), std::string::npos);
+}
+
+// Two displays set up differently, one closed, saved and loaded: the open one comes back from its
+// own block, and the closed one, opened again on its vessel, from the module's block.
+TEST(KelvaneSim, ClosedAndOpenDisplaysComeBackFromTheirBlocks) {
+    ScratchFolder folder;
+    RunResult r = RunSim(folder, "-e 'focus SH-01; open Left; press Left 0; press Left 1; "
+                                 "press Left 3; close Left; focus GL-01; open Right; "
+                                 "press Right 0; press Right 0; press Right 3; press Right 2; "
+                                 "press Right 1; draw Right; save story.scn'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string right = Listing(r.out, "Right");
+    ASSERT_NE(right.find("Engine 2\n"), std::string::npos) << right;
+    ASSERT_NE(right.find("deg/s^2"), std::string::npos) << right;
+    const std::string saved = ReadText(folder.Path("story.scn"));
+    EXPECT_NE(saved.find("BEGIN_MFD Right\n"), std::string::npos);
+    EXPECT_EQ(saved.find("BEGIN_MFD Left\n"), std::string::npos);
+    EXPECT_NE(saved.find("    VESSEL SH-01\n"), std::string::npos);
+
+    r = RunSim(folder, "story.scn -e 'draw Right; close Right; focus SH-01; open Left; "
+                       "draw Left'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Listing(r.out, "Right"), right);
+    const std::string left = Listing(r.out, "Left");
+    EXPECT_NE(left.find("KelvaneMFD: Tanks\n"), std::string::npos) << left;
+    EXPECT_NE(left.find("Tank 2\n"), std::string::npos) << left;
+    EXPECT_NE(left.find("Current Mass:  100.000 %\n"), std::string::npos) << left;
+}
+
+// The same story with both displays on one vessel. Disabled because of the module: loading runs
+// the module's block first, so the glider's free record for Left is there when the host opens
+// Right; AttachDisplay's second pass hands Right that record (made for id 0), and ReadStatus then
+// skips Right's own block, whose id line says 1. Right shows Left's settings, and Left, opened
+// again, takes over the same record. Enable when the module keeps a free record of another id
+// for its own display.
+TEST(KelvaneSim, DISABLED_ClosedAndOpenDisplaysOfOneVesselComeBackFromTheirBlocks) {
+    ScratchFolder folder;
+    RunResult r = RunSim(folder, "-e 'open Left; open Right; press Left 0; press Left 1; "
+                                 "press Left 3; press Right 0; press Right 0; press Right 3; "
+                                 "press Right 2; press Right 1; draw Left; draw Right; "
+                                 "close Left; save story.scn'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string left = Listing(r.out, "Left");
+    const std::string right = Listing(r.out, "Right");
+    r = RunSim(folder, "story.scn -e 'draw Right; open Left; draw Left'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Listing(r.out, "Right"), right);
+    EXPECT_EQ(Listing(r.out, "Left"), left);
+}
+
+} // namespace

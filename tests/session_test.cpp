@@ -1,0 +1,621 @@
+// Whole scenarios through the stand-in host with the module linked in: loading in the host's
+// order, saving in its order and format, and the cockpit operations of a session.
+#include "module_fixture.h"
+#include "sim/scenario_file.h"
+#include "sim/session.h"
+
+#include "sim_test_support.h"
+
+#include <cmath>
+#include <functional>
+#include <sstream>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Records what the host had done when it told the module about a deleted vessel.
+struct DeleteRecord {
+    std::string vessel;
+    bool displayStillOpen = false;
+};
+std::vector<DeleteRecord> g_deletes;
+
+void RecordingDeleteVessel(OBJHANDLE handle) {
+    sim::Host* host = sim::Host::Current();
+    DeleteRecord record;
+    record.vessel = static_cast<sim::Vessel*>(handle)->Name();
+    for (int id = 0; id < sim::kDisplayCount; ++id)
+        if (host->IsOpen(id) && host->DisplayAt(id)->vessel == handle)
+            record.displayStillOpen = true;
+    g_deletes.push_back(record);
+    opcDeleteVessel(handle);
+}
+
+const std::string kFocus = "BEGIN_FOCUS\n"
+                           "  Ship GL-01\n"
+                           "END_FOCUS\n"
+                           "\n";
+const std::string kShips = "BEGIN_SHIPS\n"
+                           "PB-01:ShuttlePB\n"
+                           "  STATUS Landed Earth\n"
+                           "  PRPLEVEL 0:0.500\n"
+                           "END\n"
+                           "GL-01:DeltaGlider\n"
+                           "  STATUS Landed Earth\n"
+                           "  PRPLEVEL 0:1.000 1:1.000\n"
+                           "  XPDR 0\n"
+                           "END\n"
+                           "CP-7:CargoPod\n"
+                           "  STATUS Landed Earth\n"
+                           "END\n"
+                           "END_SHIPS\n";
+const std::string kFleet = kFocus + kShips;
+
+class SessionTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetModuleStateForTesting();
+        sim::ModuleExports exports = LinkedExports();
+        exports.deleteVessel = RecordingDeleteVessel;
+        host.LinkModule(exports);
+        g_deletes.clear();
+        sim::SessionOptions options;
+        options.warnings = &warnings;
+        session = std::make_unique<sim::Session>(host, options);
+    }
+    void TearDown() override {
+        session.reset();
+        host.UnloadModule();
+    }
+
+    std::string Load(const std::string& text, const std::string& name = "s.scn") {
+        const std::string path = folder.Write(name, text);
+        session->LoadFile(path);
+        return path;
+    }
+    // Saves, loads the saved file and saves again; both saves must be the same bytes.
+    std::string SaveLoadSave() {
+        const std::string first = session->SaveText();
+        Load(first, "round.scn");
+        const std::string second = session->SaveText();
+        EXPECT_EQ(first, second);
+        return first;
+    }
+    std::string Page(int id) { return sim::FrameRows(session->Draw(id)).at(0); }
+    std::vector<std::string> Rows(int id) { return sim::FrameRows(session->Draw(id)); }
+    MfdSettings& SettingsOf(int id) {
+        return *dynamic_cast<KelvaneMfd*>(host.DisplayAt(id)->mfd)->Settings();
+    }
+    void Press(int id, std::initializer_list<int> buttons) {
+        for (int b : buttons)
+            EXPECT_TRUE(session->Press(id, b, PANEL_MOUSE_LBDOWN));
+    }
+
+    sim::Host host;
+    std::ostringstream warnings;
+    std::unique_ptr<sim::Session> session;
+    ScratchFolder folder;
+};
+
+TEST_F(SessionTest, LoadsShipsWithTheirLevelsAndTheFocus) {
+    Load("BEGIN_FOCUS\n  Ship gl-01\nEND_FOCUS\n"
+         "BEGIN_SHIPS\n"
+         "PB-01:ShuttlePB\n  PRPLEVEL 0:0.500\nEND\n"
+         "GL-01:DeltaGlider\n  FUEL 0.25\nEND\n"
+         "SH-01:ShuttleA\n  FUEL 1\n  PRPLEVEL 1:0.100\nEND\n"
+         "ShuttleA\n  PRPLEVEL 0:0.000 1:0.200\nEND\n"
+         "END_SHIPS\n");
+    ASSERT_EQ(host.Vessels().size(), 4u);
+    const sim::Vessel& pb = session->RequireVessel("PB-01");
+    EXPECT_DOUBLE_EQ(pb.CurrentMass(), 500 + 375);
+    const sim::Vessel& gl = session->RequireVessel("GL-01");
+    EXPECT_DOUBLE_EQ(gl.TankAt(0).mass, 12900 * 0.25); // FUEL fills every tank
+    EXPECT_DOUBLE_EQ(gl.TankAt(1).mass, 600 * 0.25);
+    const sim::Vessel& sh = session->RequireVessel("SH-01");
+    EXPECT_DOUBLE_EQ(sh.TankLevel(0), 1.0); // lines apply in order
+    EXPECT_DOUBLE_EQ(sh.TankLevel(1), 0.1);
+    const sim::Vessel& bare = session->RequireVessel("ShuttleA"); // its class is its own name
+    EXPECT_EQ(bare.ClassName(), "ShuttleA");
+    EXPECT_DOUBLE_EQ(bare.TankLevel(1), 0.2);
+    EXPECT_EQ(host.Focus(), &gl); // named in any case
+    EXPECT_EQ(warnings.str(), "");
+}
+
+TEST_F(SessionTest, WithoutAFocusBlockTheFirstShipHasTheFocus) {
+    Load("BEGIN_SHIPS\nPB-01:ShuttlePB\nEND\nGL-01:DeltaGlider\nEND\nEND_SHIPS\n");
+    EXPECT_EQ(host.Focus()->Name(), "PB-01");
+}
+
+TEST_F(SessionTest, AShipOfAClassWithoutAFileExistsEmptyAndIsWarnedAboutOnce) {
+    const std::string path = Load("BEGIN_SHIPS\n"
+                                  "ISS:ProjectAlpha_ISS\n  PRPLEVEL 0:1.000 7:0.5\nEND\n"
+                                  "Mir:Mir\nEND\n"
+                                  "Mir-2:Mir\nEND\n"
+                                  "END_SHIPS\n");
+    const sim::Vessel& iss = session->RequireVessel("ISS");
+    EXPECT_EQ(iss.ClassName(), "ProjectAlpha_ISS");
+    EXPECT_EQ(iss.TankCount(), 0u);
+    EXPECT_EQ(iss.ThrusterCount(), 0u);
+    EXPECT_DOUBLE_EQ(iss.CurrentMass(), 0);
+    EXPECT_DOUBLE_EQ(iss.EmptyMass(), 0);
+    session->Open(MFD_LEFT);
+    session->Draw(MFD_LEFT);
+    session->SaveText();
+    EXPECT_EQ(warnings.str(),
+              "kelvane-sim: warning: " + path +
+                  ":2: ship ISS has class ProjectAlpha_ISS, which has no class file "
+                  "(ProjectAlpha_ISS.cfg): it has no tanks, no thrusters and no mass\n"
+                  "kelvane-sim: warning: " +
+                  path +
+                  ":5: ship Mir has class Mir, which has no class file (Mir.cfg): it has no "
+                  "tanks, no thrusters and no mass\n"
+                  "kelvane-sim: warning: " +
+                  path +
+                  ":7: ship Mir-2 has class Mir, which has no class file (Mir.cfg): it has no "
+                  "tanks, no thrusters and no mass\n");
+}
+
+TEST_F(SessionTest, FaultsNameTheFileAndTheLineAndKeepTheRunningSession) {
+    Load(kFleet);
+    session->Open(MFD_LEFT);
+    const std::string ships = "BEGIN_SHIPS\nGL-01:DeltaGlider\n";
+    const struct {
+        std::string text;
+        std::string message; // after "PATH:"
+    } cases[] = {
+        {ships + "  PRPLEVEL 0:full\nEND\nEND_SHIPS\n",
+         "3: expected a level from 0 to 1 in 'PRPLEVEL', found 'full'"},
+        {ships + "  PRPLEVEL 0:1.5\nEND\nEND_SHIPS\n",
+         "3: expected a level from 0 to 1 in 'PRPLEVEL', found '1.5'"},
+        {ships + "  PRPLEVEL 0:-0.1\nEND\nEND_SHIPS\n",
+         "3: expected a level from 0 to 1 in 'PRPLEVEL', found '-0.1'"},
+        {ships + "  PRPLEVEL 0:nan\nEND\nEND_SHIPS\n",
+         "3: expected a level from 0 to 1 in 'PRPLEVEL', found 'nan'"},
+        {ships + "  PRPLEVEL 0=1\nEND\nEND_SHIPS\n",
+         "3: expected TANK:LEVEL pairs after PRPLEVEL, found '0=1'"},
+        {ships + "  PRPLEVEL -1:1\nEND\nEND_SHIPS\n",
+         "3: expected TANK:LEVEL pairs after PRPLEVEL, found '-1:1'"},
+        {ships + "  STATUS Landed Earth\n  PRPLEVEL 2:1\nEND\nEND_SHIPS\n",
+         "4: ship GL-01 of class DeltaGlider has no tank 2 (it has 2)"},
+        {ships + "  FUEL\nEND\nEND_SHIPS\n", "3: expected a level from 0 to 1 in 'FUEL', found ''"},
+        {ships + "  FUEL 0.5 0.5\nEND\nEND_SHIPS\n",
+         "3: expected one level after FUEL, found also '0.5'"},
+        {ships + "  STATUS Landed Earth\nEND_SHIPS\n", "2: ship GL-01 has no END line"},
+        {ships + "  STATUS Landed Earth\n", "2: ship GL-01 has no END line"},
+        {"BEGIN_SHIPS\nGL-01:DeltaGlider\nEND\n", "1: BEGIN_SHIPS has no END_SHIPS line"},
+        {"BEGIN_SHIPS\n:DeltaGlider\nEND\nEND_SHIPS\n",
+         "2: expected a ship line 'NAME:CLASS', found ':DeltaGlider'"},
+        {"BEGIN_SHIPS\nGL-01:\nEND\nEND_SHIPS\n", "2: expected a class name after 'GL-01:'"},
+        {ships + "END\ngl-01:ShuttlePB\nEND\nEND_SHIPS\n",
+         "4: a second ship named gl-01 (the first is on line 2)"},
+        {"BEGIN_FOCUS\nEND_FOCUS\n" + ships + "END\nEND_SHIPS\n",
+         "1: expected a line 'Ship NAME' in the BEGIN_FOCUS block"},
+        {"BEGIN_FOCUS\n  Ship\nEND_FOCUS\n", "2: expected a vessel name after 'Ship'"},
+        {"BEGIN_FOCUS\n  Ship GL-01\n", "1: BEGIN_FOCUS has no END_FOCUS line"},
+        {"BEGIN_FOCUS\n  Ship GL-02\nEND_FOCUS\n" + ships + "END\nEND_SHIPS\n",
+         "1: the focus ship GL-02 is not among the ships"},
+        {"BEGIN_MFD Middle\nEND_MFD\n",
+         "1: expected Left, Right or 3 to 12 after BEGIN_MFD, found 'Middle'"},
+        {"BEGIN_MFD 13\nEND_MFD\n",
+         "1: expected Left, Right or 3 to 12 after BEGIN_MFD, found '13'"},
+        {"BEGIN_MFD 2\nEND_MFD\n", "1: expected Left, Right or 3 to 12 after BEGIN_MFD, found '2'"},
+        {"BEGIN_MFD Left\n  TYPE User\nEND_MFD\n",
+         "3: expected 'MODE NAME' right after 'TYPE User' (line 2)"},
+        {"BEGIN_MFD Left\n  TYPE User\n\n  MODE Kelvane\nEND_MFD\n",
+         "3: expected 'MODE NAME' right after 'TYPE User' (line 2)"},
+        {"BEGIN_MFD Left\n  TYPE User\n  MODE Kelvane\n", "1: BEGIN_MFD Left has no END_MFD line"},
+        {"BEGIN_HUD\n  TYPE Surface\nBEGIN_SHIPS\nEND_SHIPS\n",
+         "1: BEGIN_HUD has no END_HUD or END line"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string path = folder.Write("bad.scn", c.text);
+        try {
+            session->LoadFile(path);
+            ADD_FAILURE() << "accepted";
+        } catch (const sim::FileError& e) {
+            EXPECT_EQ(std::string(e.what()), path + ":" + c.message);
+        }
+        // Nothing of the running session was touched.
+        EXPECT_EQ(host.Vessels().size(), 3u);
+        EXPECT_TRUE(host.IsOpen(MFD_LEFT));
+        EXPECT_EQ(host.Focus()->Name(), "GL-01");
+    }
+    EXPECT_TRUE(g_deletes.empty());
+}
+
+TEST_F(SessionTest, AMalformedClassFileIsAnErrorAndAMissingScenarioToo) {
+    folder.Write("Config/Vessels/Junk.cfg", "EmptyMass = 1\n[THRUSTER_0]\n");
+    try {
+        Load("BEGIN_SHIPS\nJ-1:Junk\nEND\nEND_SHIPS\n");
+        FAIL() << "accepted";
+    } catch (const sim::FileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  folder.Path("Config/Vessels/Junk.cfg") +
+                      ":2: expected a line 'PMI = x y z' before [THRUSTER_0]");
+    }
+    EXPECT_THROW(session->LoadFile(folder.Path("none.scn")), sim::FileError);
+}
+
+// The host's order: ships, then the module's block, then the displays, each display's reader
+// placed after its MODE line. Read the other way round, the Left display would make a record of
+// its own and the module's block would stay a free record, written again on saving.
+TEST_F(SessionTest, TheModulesBlockIsReadBeforeTheDisplays) {
+    Load(kFleet + "BEGIN_MFD Left\n"
+                  "  TYPE User\n"
+                  "  MODE kelvane\n"
+                  "  MFD_ID 0\n"
+                  "  NOTATION EXP\n"
+                  "END_MFD\n"
+                  "BEGIN_Kelvane\n"
+                  "  BEGIN_KX_MFD_INFO\n"
+                  "    VESSEL GL-01\n"
+                  "    MFD_ID 0\n"
+                  "    PARAMETERSMODE ENGINES\n"
+                  "  END_KX_MFD_INFO\n"
+                  "END\n");
+    ASSERT_TRUE(host.IsOpen(MFD_LEFT));
+    EXPECT_EQ(host.DisplayAt(MFD_LEFT)->vessel, host.Focus());
+    EXPECT_EQ(SettingsOf(MFD_LEFT).parametersMode, ENGINES); // from the module's block
+    EXPECT_EQ(SettingsOf(MFD_LEFT).notation, EXP);           // from the display's block
+    EXPECT_EQ(host.SaveState(), Lines{});                    // the record is held, not free
+}
+
+TEST_F(SessionTest, SavesInTheHostsOrderAndFormat) {
+    Load("BEGIN_DESC\n"
+         "A test ; with a comment\n"
+         "END_DESC\n"
+         "\n"
+         "BEGIN_ENVIRONMENT\n"
+         "  System Sol\n"
+         "END_ENVIRONMENT\n"
+         "\n"
+         "BEGIN_CAMERA\n"
+         "  MODE Cockpit\n"
+         "END_CAMERA\n"
+         "\n"
+         "BEGIN_SHIPS\n"
+         "PB-01:ShuttlePB\n"
+         "  STATUS Landed Earth\n"
+         "  FUEL 0.5  ; legacy\n"
+         "  NAVFREQ 0 0\n"
+         "  PRPLEVEL 0:0.200\n"
+         "END\n"
+         "GL-01:DeltaGlider\n"
+         "  STATUS Landed Earth\n"
+         "  HEADING 10.00\n"
+         "  NAVFREQ 0 0 0 0\n"
+         "END\n"
+         "CP-7:CargoPod\n"
+         "  STATUS Landed Earth\n"
+         "END\n"
+         "ISS:ProjectAlpha_ISS\n"
+         "  PRPLEVEL 0:1.000\n"
+         "END\n"
+         "END_SHIPS\n");
+    session->SetFocus("GL-01");
+    session->Open(MFD_RIGHT);
+    Press(MFD_RIGHT, {0});
+    session->Open(4); // the display the host calls "5"
+    session->SetTankLevel("GL-01", 1, 0.5);
+    session->SetTankLevel("PB-01", 0, 0.0004); // shows as 0.000: left out like an empty tank
+    session->Open(MFD_LEFT);
+    Press(MFD_LEFT, {0, 0, 3});
+    session->Close(MFD_LEFT); // its record goes into the module's block
+    EXPECT_EQ(session->SaveText(), "BEGIN_DESC\n"
+                                   "A test ; with a comment\n"
+                                   "END_DESC\n"
+                                   "\n"
+                                   "BEGIN_ENVIRONMENT\n"
+                                   "  System Sol\n"
+                                   "END_ENVIRONMENT\n"
+                                   "BEGIN_FOCUS\n"
+                                   "  Ship GL-01\n"
+                                   "END_FOCUS\n"
+                                   "\n"
+                                   "BEGIN_CAMERA\n"
+                                   "  MODE Cockpit\n"
+                                   "END_CAMERA\n"
+                                   "\n"
+                                   "BEGIN_MFD Right\n"
+                                   "  TYPE User\n"
+                                   "  MODE Kelvane\n"
+                                   "  MFD_ID 1\n"
+                                   "  PARAMETERSMODE TANKS\n"
+                                   "  TANK_INDEX 0\n"
+                                   "  ENGINE_INDEX 0\n"
+                                   "  NOTATION SI\n"
+                                   "  MASSDISPLAY KILOGRAMS\n"
+                                   "  ENGINESDISPLAY RADIANS\n"
+                                   "END_MFD\n"
+                                   "\n"
+                                   "BEGIN_MFD 5\n"
+                                   "  TYPE User\n"
+                                   "  MODE Kelvane\n"
+                                   "  MFD_ID 4\n"
+                                   "  PARAMETERSMODE MASS\n"
+                                   "  TANK_INDEX 0\n"
+                                   "  ENGINE_INDEX 0\n"
+                                   "  NOTATION SI\n"
+                                   "  MASSDISPLAY KILOGRAMS\n"
+                                   "  ENGINESDISPLAY RADIANS\n"
+                                   "END_MFD\n"
+                                   "\n"
+                                   "BEGIN_SHIPS\n"
+                                   "PB-01:ShuttlePB\n"
+                                   "  STATUS Landed Earth\n"
+                                   "  NAVFREQ 0 0\n"
+                                   "END\n"
+                                   "GL-01:DeltaGlider\n"
+                                   "  STATUS Landed Earth\n"
+                                   "  HEADING 10.00\n"
+                                   "  PRPLEVEL 1:0.500\n"
+                                   "  NAVFREQ 0 0 0 0\n"
+                                   "END\n"
+                                   "CP-7:CargoPod\n"
+                                   "  STATUS Landed Earth\n"
+                                   "END\n"
+                                   "ISS:ProjectAlpha_ISS\n"
+                                   "  PRPLEVEL 0:1.000\n"
+                                   "END\n"
+                                   "END_SHIPS\n"
+                                   "\n"
+                                   "BEGIN_Kelvane\n"
+                                   "  BEGIN_KX_MFD_INFO \n"
+                                   "    VESSEL GL-01\n"
+                                   "  TANK_INDEX 0\n"
+                                   "  ENGINE_INDEX 1\n"
+                                   "    MFD_ID 0\n"
+                                   "  NOTATION SI\n"
+                                   "    PARAMETERSMODE ENGINES\n"
+                                   "    MASSDISPLAY KILOGRAMS\n"
+                                   "    ENGINESDISPLAY RADIANS\n"
+                                   "  END_KX_MFD_INFO \n"
+                                   "END\n");
+}
+
+TEST_F(SessionTest, LoadingASavedFileAndSavingAgainGivesTheSameBytes) {
+    const struct {
+        const char* name;
+        std::function<void(sim::Session&)> steps;
+    } cases[] = {
+        {"nothing open", [](sim::Session&) {}},
+        {"two displays on different pages and units",
+         [](sim::Session& s) {
+             s.Open(MFD_LEFT);
+             s.Open(MFD_RIGHT);
+             for (int b : {0, 1, 3})
+                 s.Press(MFD_LEFT, b, PANEL_MOUSE_LBDOWN);
+             for (int b : {0, 0, 1, 2, 3, 3})
+                 s.Press(MFD_RIGHT, b, PANEL_MOUSE_LBDOWN);
+         }},
+        {"displays 3 to 12",
+         [](sim::Session& s) {
+             for (int id = 2; id < sim::kDisplayCount; ++id) {
+                 s.Open(id);
+                 for (int i = 0; i < id % 3; ++i)
+                     s.Press(id, 0, PANEL_MOUSE_LBDOWN);
+             }
+         }},
+        {"closed displays of other vessels",
+         [](sim::Session& s) {
+             s.Open(MFD_LEFT);
+             s.Press(MFD_LEFT, 0, PANEL_MOUSE_LBDOWN);
+             s.Open(MFD_RIGHT);
+             s.SetFocus("PB-01");
+             s.Press(MFD_RIGHT, 2, PANEL_MOUSE_LBDOWN);
+             s.Close(MFD_LEFT);
+             s.SetFocus("CP-7");
+         }},
+        {"levels changed and a vessel deleted",
+         [](sim::Session& s) {
+             s.SetTankLevel("GL-01", 0, 0.123456);
+             s.SetTankLevel("GL-01", 1, 0);
+             s.SetTankLevel("PB-01", 0, 1);
+             s.DeleteVessel("CP-7");
+             s.Open(MFD_LEFT);
+         }},
+        {"the focus vessel deleted",
+         [](sim::Session& s) {
+             s.Open(MFD_LEFT);
+             s.DeleteVessel("GL-01");
+             s.Open(MFD_RIGHT);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(kFleet);
+        c.steps(*session);
+        const std::string saved = SaveLoadSave();
+        EXPECT_NE(saved.find("BEGIN_Kelvane\n"), std::string::npos);
+    }
+}
+
+TEST_F(SessionTest, TheStockScenarioKeepsEveryBlockAndShipLine) {
+    const std::string stock = ReadText(KELVANE_TEST_DATA "/stock-scenario.scn");
+    ASSERT_FALSE(stock.empty());
+    Load(stock);
+    EXPECT_EQ(host.Vessels().size(), 8u);
+    EXPECT_EQ(host.Focus()->Name(), "GL-01S");
+    EXPECT_TRUE(session->HasOtherMode(MFD_LEFT)); // Terminal MFD, another module's mode
+    EXPECT_TRUE(session->HasOtherMode(MFD_RIGHT));
+    EXPECT_THROW(session->Draw(MFD_LEFT), sim::SessionError);
+    EXPECT_EQ(session->RequireVessel("SH-03").CurrentMass(), 13000 + 71500 + 2700);
+    EXPECT_EQ(session->SaveText(), stock + "\nBEGIN_Kelvane\nEND\n");
+    SaveLoadSave();
+
+    // Switching a display to this mode replaces the other mode's block; closing one drops it.
+    Load(stock);
+    session->Open(MFD_RIGHT);
+    session->Close(MFD_LEFT);
+    EXPECT_THROW(session->Close(MFD_LEFT), sim::SessionError);
+    const std::string saved = session->SaveText();
+    EXPECT_EQ(saved.find("Terminal MFD"), std::string::npos);
+    EXPECT_EQ(saved.find("BEGIN_MFD Right\n  TYPE Surface"), std::string::npos);
+    EXPECT_NE(saved.find("BEGIN_MFD Right\n  TYPE User\n  MODE Kelvane\n  MFD_ID 1\n"),
+              std::string::npos);
+}
+
+TEST_F(SessionTest, SwitchingTheFocusReopensEveryDisplayWithItsIdOnTheNewVessel) {
+    Load(kFleet);
+    session->Open(MFD_LEFT);
+    session->Open(7);
+    Press(MFD_LEFT, {0});
+    Press(7, {0, 0});
+    session->SetFocus("PB-01");
+    for (int id : {MFD_LEFT, 7}) {
+        ASSERT_TRUE(host.IsOpen(id));
+        EXPECT_EQ(host.DisplayAt(id)->vessel->Name(), "PB-01");
+        EXPECT_EQ(SettingsOf(id).mfdId, id);
+        EXPECT_EQ(Page(id), "KelvaneMFD: Mass");
+    }
+    EXPECT_FALSE(host.IsOpen(MFD_RIGHT));
+    session->SetFocus("gl-01");
+    EXPECT_EQ(Page(MFD_LEFT), "KelvaneMFD: Tanks"); // the glider's records were kept
+    EXPECT_EQ(Page(7), "KelvaneMFD: Engines");
+    EXPECT_THROW(session->SetFocus("Nobody"), sim::SessionError);
+    EXPECT_EQ(host.Focus()->Name(), "GL-01");
+}
+
+TEST_F(SessionTest, DeletingAVesselTellsTheModuleFirstThenClosesItsDisplays) {
+    Load(kFleet);
+    session->Open(MFD_LEFT);
+    session->Open(MFD_RIGHT);
+    Press(MFD_LEFT, {0});
+    session->DeleteVessel("PB-01"); // not the focus: the displays stay
+    EXPECT_TRUE(host.IsOpen(MFD_LEFT));
+    session->DeleteVessel("GL-01");
+    ASSERT_EQ(g_deletes.size(), 2u);
+    EXPECT_EQ(g_deletes[1].vessel, "GL-01");
+    EXPECT_TRUE(g_deletes[1].displayStillOpen); // the module met the record still held
+    EXPECT_FALSE(host.IsOpen(MFD_LEFT));
+    EXPECT_FALSE(host.IsOpen(MFD_RIGHT));
+    EXPECT_EQ(host.Focus()->Name(), "CP-7");
+    EXPECT_EQ(host.SaveState(), Lines{}); // no record of a deleted vessel is left
+    EXPECT_THROW(session->DeleteVessel("GL-01"), sim::SessionError);
+    session->DeleteVessel("CP-7");
+    EXPECT_EQ(host.Focus(), nullptr);
+    EXPECT_THROW(session->Open(MFD_LEFT), sim::SessionError);
+    EXPECT_EQ(session->SaveText(), "\nBEGIN_SHIPS\nEND_SHIPS\n\nBEGIN_Kelvane\nEND\n");
+}
+
+TEST_F(SessionTest, LoadingEndsTheSessionAndNoOldRecordServesANewVessel) {
+    Load(kFleet);
+    session->Open(MFD_LEFT);
+    session->Open(MFD_RIGHT);
+    Press(MFD_LEFT, {0});
+    session->Close(MFD_LEFT); // a free record of GL-01 with the tank page
+    Load(kFleet, "again.scn");
+    ASSERT_EQ(g_deletes.size(), 3u); // every old vessel went through the module
+    for (const DeleteRecord& d : g_deletes)
+        EXPECT_FALSE(d.displayStillOpen); // the displays closed first
+    EXPECT_FALSE(host.IsOpen(MFD_RIGHT));
+    EXPECT_EQ(host.SaveState(), Lines{});
+    session->Open(MFD_LEFT);
+    EXPECT_EQ(Page(MFD_LEFT), "KelvaneMFD: Mass");
+}
+
+TEST_F(SessionTest, TankLevelsOutsideWhatTheHostAcceptsChangeNothing) {
+    Load(kFleet);
+    const struct {
+        const char* vessel;
+        size_t tank;
+        double level;
+        const char* message;
+    } cases[] = {
+        {"GL-01", 0, -0.01, "a tank level is a fraction of the capacity, from 0 to 1"},
+        {"GL-01", 0, 1.0001, "a tank level is a fraction of the capacity, from 0 to 1"},
+        {"GL-01", 0, std::nan(""), "a tank level is a fraction of the capacity, from 0 to 1"},
+        {"GL-01", 2, 0.5, "vessel GL-01 has no tank 2 (its tanks are 0 to 1)"},
+        {"CP-7", 0, 0.5, "vessel CP-7 has no tank 0 (it has no tanks)"},
+        {"GL-99", 0, 0.5, "no vessel named GL-99 (the vessels are PB-01, GL-01, CP-7)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            session->SetTankLevel(c.vessel, c.tank, c.level);
+            ADD_FAILURE() << "accepted";
+        } catch (const sim::SessionError& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+        EXPECT_DOUBLE_EQ(session->RequireVessel("GL-01").TankLevel(0), 1.0);
+        EXPECT_DOUBLE_EQ(session->RequireVessel("GL-01").TankLevel(1), 1.0);
+    }
+    session->SetTankLevel("gl-01", 0, 0.5);
+    EXPECT_DOUBLE_EQ(session->RequireVessel("GL-01").TankAt(0).mass, 6450);
+}
+
+TEST_F(SessionTest, DisplaysOpenAtTheConfiguredSize) {
+    session.reset();
+    sim::SessionOptions options;
+    options.displayWidth = 400;
+    options.displayHeight = 300;
+    session = std::make_unique<sim::Session>(host, options);
+    Load(kFleet);
+    session->Open(MFD_LEFT);
+    const KelvaneMfd* mfd = dynamic_cast<KelvaneMfd*>(host.DisplayAt(MFD_LEFT)->mfd);
+    EXPECT_EQ(mfd->Width(), 400u);
+    EXPECT_EQ(mfd->Height(), 300u);
+    const sim::Frame frame = session->Draw(MFD_LEFT);
+    EXPECT_EQ(frame.cellHeight, 300 * 9 / 200);
+}
+
+TEST_F(SessionTest, DisplayBlocksOfOtherModesAreKeptAsRead) {
+    Load(kFocus +
+         "BEGIN_MFD 3\n"
+         "  TYPE Orbit\n"
+         "  PROJ Ship   ; the host's own mode\n"
+         "END_MFD\n"
+         "BEGIN_MFD Left\n"
+         "  TYPE User\n"
+         "  MODE Transfer\n"
+         "  SHIP GL-01\n"
+         "END_MFD\n" +
+         kShips);
+    session->Open(MFD_RIGHT);
+    const std::string saved = SaveLoadSave();
+    const std::string displays = saved.substr(saved.find("BEGIN_MFD"));
+    EXPECT_EQ(displays.substr(0, displays.find("BEGIN_SHIPS")),
+              "BEGIN_MFD Left\n"
+              "  TYPE User\n"
+              "  MODE Transfer\n"
+              "  SHIP GL-01\n"
+              "END_MFD\n"
+              "\n"
+              "BEGIN_MFD Right\n"
+              "  TYPE User\n"
+              "  MODE Kelvane\n"
+              "  MFD_ID 1\n"
+              "  PARAMETERSMODE MASS\n"
+              "  TANK_INDEX 0\n"
+              "  ENGINE_INDEX 0\n"
+              "  NOTATION SI\n"
+              "  MASSDISPLAY KILOGRAMS\n"
+              "  ENGINESDISPLAY RADIANS\n"
+              "END_MFD\n"
+              "\n"
+              "BEGIN_MFD 3\n"
+              "  TYPE Orbit\n"
+              "  PROJ Ship   ; the host's own mode\n"
+              "END_MFD\n"
+              "\n");
+}
+
+TEST_F(SessionTest, WindowsLineEndsAreKept) {
+    Load("BEGIN_SHIPS\r\nGL-01:DeltaGlider\r\n  PRPLEVEL 0:0.500\r\nEND\r\nEND_SHIPS\r\n");
+    EXPECT_DOUBLE_EQ(session->RequireVessel("GL-01").TankLevel(0), 0.5);
+    session->Open(MFD_LEFT);
+    const std::string saved = SaveLoadSave();
+    EXPECT_EQ(saved.substr(0, saved.find("  MODE")),
+              "BEGIN_FOCUS\r\n  Ship GL-01\r\nEND_FOCUS\r\nBEGIN_MFD Left\r\n  TYPE User\r\n");
+    size_t lineEnds = 0, windowsLineEnds = 0;
+    for (size_t i = 0; i < saved.size(); ++i) {
+        lineEnds += saved[i] == '\n';
+        windowsLineEnds += saved[i] == '\n' && i > 0 && saved[i - 1] == '\r';
+    }
+    EXPECT_EQ(lineEnds, windowsLineEnds);
+    EXPECT_EQ(saved.find("\r\r"), std::string::npos);
+}
+
+} // namespace

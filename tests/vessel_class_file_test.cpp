@@ -1,0 +1,279 @@
+// Vessel class files: the built-in sample's classes, the file format and its faults, and where
+// the host looks for a class.
+#include "sim/vessel_class_file.h"
+
+#include "sim_test_support.h"
+
+#include <cmath>
+
+namespace {
+
+using sim::VesselClass;
+using sim::VesselClassFinder;
+
+VesselClass SampleClass(const std::string& name) {
+    std::optional<VesselClass> cls = VesselClassFinder().Find(name);
+    if (!cls)
+        throw std::runtime_error("the sample has no class " + name);
+    return *cls;
+}
+
+void ExpectVector(const VECTOR3& v, double x, double y, double z) {
+    EXPECT_DOUBLE_EQ(v.x, x);
+    EXPECT_DOUBLE_EQ(v.y, y);
+    EXPECT_DOUBLE_EQ(v.z, z);
+}
+
+TEST(SampleClasses, CarryTheStockFigures) {
+    const struct {
+        const char* name;
+        double emptyMass;
+        double pmi[3];
+        std::vector<double> tanks;
+        size_t thrusters;
+    } cases[] = {
+        {"ShuttlePB", 500, {2.28, 2.31, 0.79}, {750}, 16},
+        {"DeltaGlider", 11000, {15.5, 22.1, 7.7}, {12900, 600}, 21},
+        {"ShuttleA", 13000, {86.6, 89.8, 5.5}, {71500, 2700}, 20},
+        {"CargoPod", 2400, {1.6, 1.6, 0.9}, {}, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const VesselClass cls = SampleClass(c.name);
+        EXPECT_EQ(cls.name, c.name);
+        EXPECT_DOUBLE_EQ(cls.emptyMass, c.emptyMass);
+        ExpectVector(cls.pmi, c.pmi[0], c.pmi[1], c.pmi[2]);
+        EXPECT_EQ(cls.tankCapacities, c.tanks);
+        EXPECT_EQ(cls.thrusters.size(), c.thrusters);
+    }
+}
+
+TEST(SampleClasses, ThrustersFollowTheStockVessels) {
+    const VesselClass pb = SampleClass("ShuttlePB");
+    ExpectVector(pb.thrusters[0].pos, 0, 0, -4.35);
+    EXPECT_DOUBLE_EQ(pb.thrusters[0].max0, 30000);
+    ExpectVector(pb.thrusters[1].pos, 0, -1.5, 0);
+    EXPECT_DOUBLE_EQ(pb.thrusters[1].max0, 15000);
+    for (size_t i = 0; i < pb.thrusters.size(); ++i) {
+        EXPECT_DOUBLE_EQ(pb.thrusters[i].isp0, 50000) << i;
+        EXPECT_EQ(pb.thrusters[i].tank, 0) << i;
+        if (i >= 2)
+            EXPECT_DOUBLE_EQ(pb.thrusters[i].max0, 200) << i;
+    }
+
+    const VesselClass dg = SampleClass("DeltaGlider");
+    ExpectVector(dg.thrusters[0].pos, -1, 0, -7.7);
+    ExpectVector(dg.thrusters[1].pos, 1, 0, -7.7);
+    EXPECT_DOUBLE_EQ(dg.thrusters[0].max0, 160000);
+    ExpectVector(dg.thrusters[3].pos, 3, -0.236, 5.6);
+    ExpectVector(dg.thrusters[3].dir, 0, 0.0421, -0.9991);
+    EXPECT_DOUBLE_EQ(dg.thrusters[3].max0, 34000);
+    ExpectVector(dg.thrusters[4].pos, 0, 0, 3);
+    EXPECT_DOUBLE_EQ(dg.thrusters[4].max0, 110000);
+    EXPECT_DOUBLE_EQ(dg.thrusters[6].max0, 36263.7);
+    ExpectVector(dg.thrusters[20].pos, 0, 0, 7);
+    ExpectVector(dg.thrusters[20].dir, 0, 0, -1);
+    EXPECT_DOUBLE_EQ(dg.thrusters[20].max0, 5000);
+    for (size_t i = 0; i < dg.thrusters.size(); ++i) {
+        EXPECT_DOUBLE_EQ(dg.thrusters[i].isp0, 40000) << i;
+        EXPECT_EQ(dg.thrusters[i].tank, i < 7 ? 0 : 1) << i;
+        if (i >= 7 && i < 19)
+            EXPECT_DOUBLE_EQ(dg.thrusters[i].max0, 2500) << i;
+    }
+    // The check figure: a full glider's main tank gives 40000 × ln(24500 / 11600) m/s.
+    double full = dg.emptyMass;
+    for (double capacity : dg.tankCapacities)
+        full += capacity;
+    EXPECT_DOUBLE_EQ(full, 24500);
+    EXPECT_NEAR(dg.thrusters[0].isp0 * std::log(full / (full - dg.tankCapacities[0])), 29907, 0.5);
+
+    const VesselClass sa = SampleClass("ShuttleA");
+    ExpectVector(sa.thrusters[0].pos, -1.7598, 0, -13.87);
+    ExpectVector(sa.thrusters[1].pos, 1.7598, 0, -13.87);
+    EXPECT_DOUBLE_EQ(sa.thrusters[0].max0, 1064360);
+    EXPECT_DOUBLE_EQ(sa.thrusters[2].max0, 744975);
+    EXPECT_DOUBLE_EQ(sa.thrusters[3].max0, 744975);
+    EXPECT_DOUBLE_EQ(sa.thrusters[4].max0, 385000);
+    EXPECT_DOUBLE_EQ(sa.thrusters[5].max0, 385000);
+    for (size_t i = 0; i < sa.thrusters.size(); ++i) {
+        EXPECT_EQ(sa.thrusters[i].tank, i < 6 ? 0 : 1) << i;
+        EXPECT_DOUBLE_EQ(sa.thrusters[i].isp0, i < 6 ? 33000 : 30000) << i;
+        if (i >= 6)
+            EXPECT_DOUBLE_EQ(sa.thrusters[i].max0, 4500) << i;
+    }
+
+    for (const sim::ThrusterSpec& t : SampleClass("CargoPod").thrusters)
+        EXPECT_EQ(t.tank, -1);
+}
+
+TEST(ClassFile, ReadsKeysInAnyCaseWithCommentsAndOtherReadersLines) {
+    const VesselClass cls = sim::ParseVesselClass("; a probe\n"
+                                                  "MeshName = probe      ; another reader's key\n"
+                                                  "emptymass\t=\t120.5\n"
+                                                  "pmi = 1 2.5e-1 3\n"
+                                                  "[propellant_1]\n"
+                                                  "maxmass = 20\n"
+                                                  "[PROPELLANT_0]\n"
+                                                  "MAXMASS = 10\n"
+                                                  "[ATTACHMENT]\n"
+                                                  "Pos = not read here\n"
+                                                  "[Thruster_0]\n"
+                                                  "POS = 0 0 -1\r\n"
+                                                  "dir = 0 0 2\n"
+                                                  "max0 = 50\n"
+                                                  "ISP0 = 3000\n"
+                                                  "propellant = 1\n"
+                                                  "[THRUSTER_1]\n"
+                                                  "Pos = 1 0 0\n"
+                                                  "Dir = 0 1 0\n"
+                                                  "Max0 = 0\n"
+                                                  "Isp0 = 0\n"
+                                                  "Propellant = -1\n",
+                                                  "Probe.cfg", "Probe");
+    EXPECT_EQ(cls.name, "Probe"); // no ClassName line: the file's name
+    EXPECT_DOUBLE_EQ(cls.emptyMass, 120.5);
+    ExpectVector(cls.pmi, 1, 0.25, 3);
+    EXPECT_EQ(cls.tankCapacities, (std::vector<double>{10, 20})); // by number, not file order
+    ASSERT_EQ(cls.thrusters.size(), 2u);
+    ExpectVector(cls.thrusters[0].dir, 0, 0, 2); // any length, kept as given
+    EXPECT_EQ(cls.thrusters[0].tank, 1);
+    EXPECT_EQ(cls.thrusters[1].tank, -1);
+
+    const VesselClass named =
+        sim::ParseVesselClass("ClassName = Probe Mk 2\nEmptyMass = 1\nPMI = 1 1 1\n", "p.cfg", "p");
+    EXPECT_EQ(named.name, "Probe Mk 2");
+    EXPECT_TRUE(named.tankCapacities.empty());
+    EXPECT_TRUE(named.thrusters.empty());
+}
+
+TEST(ClassFile, FaultsNameTheFileTheLineAndWhatWasExpected) {
+    const std::string head = "EmptyMass = 100\nPMI = 1 1 1\n"; // lines 1 and 2
+    const std::string tank = "[PROPELLANT_0]\nMaxMass = 50\n"; // lines 3 and 4
+    const std::string thruster = "[THRUSTER_0]\nPos = 0 0 0\nDir = 0 0 1\nMax0 = 10\nIsp0 = 100\n";
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"EmptyMass = heavy\nPMI = 1 1 1\n",
+         "X.cfg:1: expected a mass in kg after 'EmptyMass =', found 'heavy'"},
+        {"EmptyMass =\nPMI = 1 1 1\n",
+         "X.cfg:1: expected a mass in kg after 'EmptyMass =', found nothing"},
+        {"EmptyMass = 12kg\nPMI = 1 1 1\n",
+         "X.cfg:1: expected a mass in kg after 'EmptyMass =', found '12kg'"},
+        {"EmptyMass = -5\nPMI = 1 1 1\n",
+         "X.cfg:1: expected a mass in kg of 0 or more after 'EmptyMass =', found '-5'"},
+        {"EmptyMass = nan\nPMI = 1 1 1\n",
+         "X.cfg:1: expected a mass in kg after 'EmptyMass =', found 'nan'"},
+        {"EmptyMass = 1e999\nPMI = 1 1 1\n",
+         "X.cfg:1: expected a mass in kg after 'EmptyMass =', found '1e999'"},
+        {"EmptyMass = 1\nPMI = 1 2\n", "X.cfg:2: expected three moments of inertia per unit mass "
+                                       "in m^2 after 'PMI =', found '1 2'"},
+        {"EmptyMass = 1\nPMI = 1 2 3 4\n", "X.cfg:2: expected three moments of inertia per unit "
+                                           "mass in m^2 after 'PMI =', found '1 2 3 4'"},
+        {"EmptyMass = 1\nPMI = 1,2,3\n", "X.cfg:2: expected three moments of inertia per unit "
+                                         "mass in m^2 after 'PMI =', found '1,2,3'"},
+        {"PMI = 1 1 1\n" + tank, "X.cfg:2: expected a line 'EmptyMass = kg' before [PROPELLANT_0]"},
+        {"EmptyMass = 1\n\n; end\n", "X.cfg:3: expected a line 'PMI = x y z' before the end of "
+                                     "the file"},
+        {"", "X.cfg: expected a line 'EmptyMass = kg' before the end of the file"},
+        {"ClassName =\n" + head,
+         "X.cfg:1: expected a class name after 'ClassName =', found nothing"},
+        {head + "[PROPELLANT_0]\n", "X.cfg:3: [PROPELLANT_0] has no line 'MaxMass = kg'"},
+        {head + "[THRUSTER_0]\nPos = 0 0 0\nDir = 0 0 1\nMax0 = 10\n",
+         "X.cfg:3: [THRUSTER_0] has no line 'Isp0 = m/s'"},
+        {head + tank + "[PROPELLANT_2]\nMaxMass = 1\n",
+         "X.cfg:5: expected [PROPELLANT_1] before [PROPELLANT_2]: sections are numbered from 0 "
+         "without gaps"},
+        {head + "[THRUSTER_1]\nPos = 0 0 0\n",
+         "X.cfg:3: expected [THRUSTER_0] before [THRUSTER_1]: sections are numbered from 0 without "
+         "gaps"},
+        {head + tank + "[PROPELLANT_0]\n",
+         "X.cfg:5: [PROPELLANT_0] appears twice (first on line 3)"},
+        {head + "pmi = 2 2 2\n",
+         "X.cfg:3: 'pmi' is given twice in the file's head (first on line 2)"},
+        {head + tank + "maxmass = 3\n",
+         "X.cfg:5: 'maxmass' is given twice in [PROPELLANT_0] (first on line 4)"},
+        {head + "Thrusters 2\n",
+         "X.cfg:3: expected 'key = value' or a [SECTION] line, found 'Thrusters 2'"},
+        {head + "= 5\n", "X.cfg:3: expected 'key = value' or a [SECTION] line, found '= 5'"},
+        {head + "[THRUSTER_0\n",
+         "X.cfg:3: expected a section name in brackets, found '[THRUSTER_0'"},
+        {head + "[]\n", "X.cfg:3: expected a section name in brackets, found '[]'"},
+        {head + tank + thruster + "Propellant = 1\n",
+         "X.cfg:10: expected a tank number from 0 to 0, or -1 after 'Propellant =', found '1'"},
+        {head + tank + thruster + "Propellant = -2\n",
+         "X.cfg:10: expected a tank number from 0 to 0, or -1 after 'Propellant =', found '-2'"},
+        {head + tank + thruster + "Propellant = 0.5\n",
+         "X.cfg:10: expected a tank number from 0 to 0, or -1 after 'Propellant =', found '0.5'"},
+        {head + thruster + "Propellant = 0\n",
+         "X.cfg:8: expected -1 (the class has no tanks) after 'Propellant =', found '0'"},
+        {head + "[THRUSTER_0]\nPos = 0 0 0\nDir = 0 0 0\nMax0 = 10\nIsp0 = 100\n",
+         "X.cfg:5: expected a direction that is not zero after 'Dir =', found '0 0 0'"},
+        {head + "[THRUSTER_0]\nPos = 0 0\nDir = 0 0 1\nMax0 = 10\nIsp0 = 100\n",
+         "X.cfg:4: expected a position: three numbers in m after 'Pos =', found '0 0'"},
+        {head + "[THRUSTER_0]\nPos = 0 0 0\nDir = 0 0 1\nMax0 = -10\nIsp0 = 100\n",
+         "X.cfg:6: expected a vacuum thrust in N of 0 or more after 'Max0 =', found '-10'"},
+        {head + "[THRUSTER_0]\nPos = 0 0 0\nDir = 0 0 1\nMax0 = 10\nIsp0 = inf\n",
+         "X.cfg:7: expected a vacuum Isp in m/s after 'Isp0 =', found 'inf'"},
+        {head + "[PROPELLANT_0]\nMaxMass = -1\n",
+         "X.cfg:4: expected a capacity in kg of 0 or more after 'MaxMass =', found '-1'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        try {
+            sim::ParseVesselClass(c.text, "X.cfg", "X");
+            ADD_FAILURE() << "accepted";
+        } catch (const sim::FileError& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+    }
+}
+
+// Places, in the host's order: --vessels folders, Config/Vessels beside the scenario, beside the
+// scenario's folder, then the sample's classes.
+TEST(ClassFinder, SearchesTheHostsPlacesInOrder) {
+    ScratchFolder root;
+    auto cls = [](double mass) {
+        return "EmptyMass = " + std::to_string(mass) + "\nPMI = 1 1 1\n";
+    };
+    root.Write("extra/Probe.cfg", cls(1));
+    root.Write("game/Scenarios/Config/Vessels/Probe.cfg", cls(2));
+    root.Write("game/Config/Vessels/Probe.cfg", cls(3));
+    root.Write("game/Config/Vessels/Tug.cfg", cls(3));
+    root.Write("game/Config/Vessels/ShuttlePB.cfg", cls(4));
+    root.Write("game/Config/Vessels/Sub/Rover.cfg", cls(5));
+    const std::string scenario = root.Write("game/Scenarios/x.scn", "");
+
+    const VesselClassFinder withExtra =
+        VesselClassFinder::ForScenario({root.Path("extra")}, scenario);
+    const VesselClassFinder plain = VesselClassFinder::ForScenario({}, scenario);
+    const VesselClassFinder noScenario = VesselClassFinder::ForScenario({}, "");
+    EXPECT_DOUBLE_EQ(withExtra.Find("Probe")->emptyMass, 1);
+    EXPECT_DOUBLE_EQ(plain.Find("Probe")->emptyMass, 2);
+    EXPECT_DOUBLE_EQ(plain.Find("Tug")->emptyMass, 3);
+    EXPECT_DOUBLE_EQ(plain.Find("ShuttlePB")->emptyMass, 4); // a file beats the sample
+    EXPECT_DOUBLE_EQ(noScenario.Find("ShuttlePB")->emptyMass, 500);
+    EXPECT_DOUBLE_EQ(plain.Find("DeltaGlider")->emptyMass, 11000);
+    EXPECT_DOUBLE_EQ(plain.Find("Sub\\Rover")->emptyMass, 5); // the host's sub-folder form
+    EXPECT_DOUBLE_EQ(plain.Find("tug")->emptyMass, 3);        // file names match in any case
+    EXPECT_EQ(plain.Find("tug")->name, "Tug");
+    EXPECT_DOUBLE_EQ(noScenario.Find("deltaglider")->emptyMass, 11000);
+    EXPECT_FALSE(plain.Find("Mir"));
+    EXPECT_FALSE(plain.Find("../Config/Vessels/Tug")); // a class name stays in the class folders
+    EXPECT_FALSE(plain.Find(""));
+}
+
+TEST(ClassFinder, AMalformedFileIsAnErrorNotAMissingClass) {
+    ScratchFolder root;
+    root.Write("v/Broken.cfg", "EmptyMass = 1\nPMI = 1 1\n");
+    try {
+        VesselClassFinder({root.Path("v")}).Find("Broken");
+        FAIL() << "accepted";
+    } catch (const sim::FileError& e) {
+        EXPECT_EQ(std::string(e.what()), root.Path("v/Broken.cfg") +
+                                             ":2: expected three moments of inertia per unit "
+                                             "mass in m^2 after 'PMI =', found '1 1'");
+    }
+}
+
+} // namespace
