@@ -7,7 +7,7 @@
 
 int FormatTextV(char* buffer, size_t size, const char* format, va_list args);
 int FormatText(char* buffer, size_t size, const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__GNUC__) || defined(__clang__)
     __attribute__((format(printf, 3, 4)))
 #endif
     ;

@@ -15,7 +15,7 @@ CellPosition MoveToCell(HDC hdc, int column, int row);
 void SetTextColour(HDC hdc, COLORREF colour);
 // Formats one line (at most 251 characters; longer lines are cut) and draws it at the cell.
 CellPosition PrintAt(HDC hdc, int column, int row, const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__GNUC__) || defined(__clang__)
     __attribute__((format(printf, 4, 5)))
 #endif
     ;

@@ -27,8 +27,9 @@ typedef FILEHANDLE ScenarioHandle;
 typedef THRUSTER_HANDLE ThrusterHandle;
 typedef PROPELLANT_HANDLE PropellantHandle;
 
-// The host's vector type: the anonymous struct is its shape, not ours to change.
-#if defined(__GNUC__)
+// The host's vector type: the anonymous struct is its shape, not ours to change. (clang in MSVC
+// mode, which builds the Windows plug-in, defines no __GNUC__.)
+#if defined(__GNUC__) || defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
 #endif
@@ -38,7 +39,7 @@ union VECTOR3 {
         double x, y, z;
     };
 };
-#if defined(__GNUC__)
+#if defined(__GNUC__) || defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
 
