@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Runs the stand-in orbiter.exe under Wine. It loads Modules/Plugin/Kelvane.dll from beside itself,
+# drives it as the simulator does and prints what the display drew. The test fails when the run
+# fails one of its checks, when its transcript differs from windows/smoke/expected-transcript.txt,
+# when Wine reports an import it cannot resolve (Windows would refuse such a DLL), or when the
+# drawn frames differ from what kelvane-sim, the native stand-in host, prints for the same vessels,
+# buttons and scenario.
+#   windows/smoke_test.sh [BUILD_DIR] [--regenerate]
+# --regenerate rewrites the expected transcript from this run (review the difference before
+# committing it). KELVANE_NATIVE_BUILD names the native build with kelvane-sim (default: build).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-windows
+regenerate=no
+for arg in "$@"; do
+  case $arg in
+    --regenerate) regenerate=yes ;;
+    *) build=$(cd "$arg" && pwd) ;;
+  esac
+done
+smoke=$root/windows/smoke
+expected=$smoke/expected-transcript.txt
+out=$build/smoke
+native=${KELVANE_NATIVE_BUILD:-$root/build}
+
+command -v wine >/dev/null || { echo "smoke test: wine is not installed" >&2; exit 1; }
+[ -f "$build/orbiter.exe" ] && [ -f "$build/Modules/Plugin/Kelvane.dll" ] ||
+  { echo "smoke test: build $build first (windows/build.sh)" >&2; exit 1; }
+
+export WINEPREFIX=$build/wineprefix
+export WINEDEBUG=-all,warn+module
+# No Mono or Gecko: the prefix is made quicker and asks nothing.
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "smoke test: creating the Wine prefix $WINEPREFIX"
+  wineboot -i >"$build/wineboot.log" 2>&1
+fi
+
+# The default prefix maps drive Z: to the root of the file system.
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+rm -rf "$out"
+mkdir -p "$out/frames"
+args=(--scenario "$(winpath "$smoke/status-and-state.scn")" --frames "$(winpath "$out/frames")")
+[ $regenerate = yes ] || args+=(--expect "$(winpath "$expected")")
+status=0
+(cd "$build" && wine orbiter.exe "${args[@]}") >"$out/transcript.txt" 2>"$out/wine.log" || status=$?
+
+failed=no
+if grep -q "No implementation for" "$out/wine.log"; then
+  echo "smoke test: Wine could not resolve imports of the plug-in:" >&2
+  grep "No implementation for" "$out/wine.log" >&2
+  failed=yes
+fi
+if [ $status -ne 0 ]; then
+  echo "smoke test: orbiter.exe exited with $status; its failures:" >&2
+  grep -E "^(FAIL|.*checks failed)" "$out/transcript.txt" >&2 || tail -20 "$out/transcript.txt" >&2
+  grep -E "^ *(expected|drawn):" "$out/transcript.txt" >&2 || true
+  failed=yes
+fi
+if [ $regenerate = yes ] && [ $failed = no ]; then
+  cp "$out/transcript.txt" "$expected"
+  echo "smoke test: wrote $expected"
+fi
+
+# The frames as the display drew them: from "[MFD ...]" to "[buttons] ...".
+frames() { awk '/^\[MFD /{on=1} on{print} /^\[buttons\]/{on=0}' "$1"; }
+frames "$out/transcript.txt" >"$out/frames-wine.txt"
+sim=$native/sim/kelvane-sim
+if [ -x "$sim" ]; then
+  # The stand-in orbiter.exe's run, step by step, in kelvane-sim's script commands.
+  commands=(
+    "open Left" "draw Left"
+    "press Left 0" "draw Left"
+    "press Left 3" "press Left 1" "draw Left"
+    "press Left 0" "draw Left"
+    "press Left 3" "press Left 3" "press Left 1" "press Left 2" "draw Left"
+    "press Left 0" "press Left 1" "draw Left"
+    "close Left" "open Left" "draw Left"
+    "load $smoke/status-and-state.scn" "draw Left"
+    "focus PB-01" "open Right" "draw Right"
+  )
+  script=$(IFS=';'; echo "${commands[*]}")
+  "$sim" --size 256x256 -e "$script" >"$out/kelvane-sim.txt"
+  frames "$out/kelvane-sim.txt" >"$out/frames-native.txt"
+  if ! diff -u "$out/frames-native.txt" "$out/frames-wine.txt" >"$out/frames.diff"; then
+    echo "smoke test: under Wine the display drew other text than in kelvane-sim:" >&2
+    cat "$out/frames.diff" >&2
+    failed=yes
+  else
+    echo "smoke test: $(grep -c '^\[MFD ' "$out/frames-wine.txt") frames drawn under Wine equal kelvane-sim's"
+  fi
+elif [ -n "${CI:-}" ]; then
+  echo "smoke test: $sim is missing; CI builds it before this test" >&2
+  failed=yes
+else
+  echo "smoke test: no $sim: the comparison with the native stand-in host is skipped"
+fi
+
+if [ $failed = yes ]; then
+  echo "smoke test: FAILED (transcript, Wine log and frames in $out)" >&2
+  exit 1
+fi
+grep -E "^(transcript matches|ink:|allocation failure|FreeLibrary)" "$out/transcript.txt" | sort | uniq -c
+echo "smoke test: passed; pictures of the frames in $out/frames"

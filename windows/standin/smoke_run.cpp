@@ -1,0 +1,592 @@
+// The stand-in simulator's run: it loads Modules/Plugin/Kelvane.dll from beside itself and drives
+// it as the simulator does (entry point, message procedure, redraws, buttons, scenario streams
+// taken from the scenario file, vessel deletion, closing displays, unloading), printing
+// everything the display drew. With --expect FILE the printed transcript must equal the file;
+// any difference or failed check makes the exit code non-zero. Drawn frames are saved as BMP
+// pictures in the frames folder.
+//
+//   orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]
+#include "runtime/standard_exceptions.h"
+#include "standin/display_capture.h"
+#include "standin/stand_in_host.h"
+#include "standin/win32_extra.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+using namespace standin;
+
+namespace {
+
+typedef void (*ModuleFunction)(HINSTANCE);
+typedef int (*VersionFunction)();
+typedef void (*VesselFunction)(OBJHANDLE);
+typedef void (*StateFunction)(FILEHANDLE);
+
+struct ModuleExports {
+    ModuleFunction initModule, exitModule;
+    VersionFunction getModuleVersion;
+    VesselFunction deleteVessel;
+    StateFunction saveState, loadState;
+};
+
+HMODULE gModule = nullptr;
+ModuleExports gExports;
+const char* gFramesFolder = "frames";
+int gPictureCount = 0;
+
+const int kDisplays = 2;
+const char* const kDisplayNames[kDisplays] = {"Left", "Right"};
+Instrument gInstruments[kDisplays];
+
+// Counts kept by the stand-in's MFD base class, to see what happens to a display object.
+int gMfdConstructions = 0, gMfdDestructions = 0;
+const void* gLastMfd = nullptr;
+
+template <class T, int N> int CountOf(const T (&)[N]) {
+    return N;
+}
+
+FARPROC Export(const char* name) {
+    return GetProcAddress(gModule, name);
+}
+
+template <class F> F ExportAs(const char* name) {
+    // Through the generic function type: FARPROC's own signature is not the export's.
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(Export(name)));
+}
+
+const MFDMODESPEC* FindMode(const char* name) {
+    for (int i = 0; i < gModeCount; ++i)
+        if (gModes[i].registered && gModes[i].spec.name && _stricmp(gModes[i].spec.name, name) == 0)
+            return &gModes[i].spec;
+    return nullptr;
+}
+
+// The host's opening of a display: the extended message first, the plain one when that is
+// refused; then the host sets the character cell.
+bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
+    Instrument& in = gInstruments[id];
+    const MFDMODESPEC* mode = FindMode("Kelvane");
+    if (!mode) {
+        Fail("open %s: the mode Kelvane is not registered", kDisplayNames[id]);
+        return false;
+    }
+    memset(&in, 0, sizeof in);
+    in.id = id;
+    in.width = width;
+    in.height = height;
+    in.vessel = &vessel;
+    const WPARAM size = (width & 0xFFFF) | ((height & 0xFFFF) << 16);
+    const LPARAM pv = reinterpret_cast<LPARAM>(static_cast<VESSEL*>(&vessel));
+    gOpeningInstrument = &in;
+    const OAPI_MSGTYPE extended =
+        mode->msgproc(OAPI_MSG_MFD_OPENEDEX, static_cast<UINT>(id), size, pv);
+    OAPI_MSGTYPE plain = 0;
+    if (!extended)
+        plain = mode->msgproc(OAPI_MSG_MFD_OPENED, static_cast<UINT>(id), size, pv);
+    gOpeningInstrument = nullptr;
+    Say("open %s on %s (%lux%lu): message 4 gives %s, message 1 gives %s", kDisplayNames[id],
+        vessel.name, static_cast<unsigned long>(width), static_cast<unsigned long>(height),
+        extended ? "a display" : "0", plain ? "a display" : "0");
+    MFD* mfd = reinterpret_cast<MFD*>(extended ? extended : plain);
+    if (!mfd) {
+        Fail("open %s: the module made no display", kDisplayNames[id]);
+        return false;
+    }
+    DWORD cw, ch;
+    CellSizeFor(height, cw, ch);
+    SetCellSize(mfd, cw, ch);
+    in.mfd = mfd;
+    return true;
+}
+
+void CloseDisplay(int id) {
+    Instrument& in = gInstruments[id];
+    if (!in.mfd)
+        return;
+    const int before = gMfdDestructions;
+    delete in.mfd; // through the virtual destructor: the module's deleting destructor frees it
+    in.mfd = nullptr;
+    Say("close %s: %s", kDisplayNames[id],
+        gMfdDestructions == before + 1 ? "the display destroyed itself and its base"
+                                       : "the base destructor did not run");
+    if (gMfdDestructions != before + 1)
+        Fail("close %s: MFD::~MFD ran %d times", kDisplayNames[id], gMfdDestructions - before);
+}
+
+void Draw(int id, const char* pictureName) {
+    Instrument& in = gInstruments[id];
+    if (!in.mfd) {
+        Fail("draw %s: the display is not open", kDisplayNames[id]);
+        return;
+    }
+    DWORD cw, ch;
+    CellSizeFor(in.height, cw, ch);
+    DisplaySurface surface;
+    if (!CreateSurface(surface, static_cast<int>(in.width), static_cast<int>(in.height),
+                       static_cast<int>(cw), static_cast<int>(ch))) {
+        Fail("draw %s: no memory device context", kDisplayNames[id]);
+        DestroySurface(surface);
+        return;
+    }
+    static DrawnFrame frame;
+    memset(&frame, 0, sizeof frame);
+    const int invalidations = in.buttonInvalidations;
+    gRecording = &frame;
+    in.mfd->Update(surface.dc);
+    gRecording = nullptr;
+    const char* labels[4];
+    for (int b = 0; b < 4; ++b)
+        labels[b] = in.mfd->ButtonLabel(b);
+    PrintFrame(frame, kDisplayNames[id], static_cast<int>(cw), static_cast<int>(ch), labels);
+    CheckInk(frame, surface, static_cast<int>(cw), static_cast<int>(ch));
+    if (in.buttonInvalidations == invalidations)
+        Fail("draw %s: the display did not renew its button labels", kDisplayNames[id]);
+    char path[260];
+    _snprintf(path, sizeof path, "%s\\%02d-%s-%s.bmp", gFramesFolder, ++gPictureCount,
+              kDisplayNames[id], pictureName);
+    path[sizeof path - 1] = '\0';
+    if (!SaveBitmap(surface, path))
+        Fail("draw %s: cannot write %s", kDisplayNames[id], path);
+    DestroySurface(surface);
+}
+
+void Press(int id, int button) {
+    const bool taken = gInstruments[id].mfd->ConsumeButton(button, PANEL_MOUSE_LBDOWN);
+    Say("press %s %d: %s", kDisplayNames[id], button, taken ? "taken" : "not taken");
+}
+
+void PrintWritten(const ScenarioStream& stream) {
+    for (int i = 0; i < stream.writtenCount; ++i)
+        Say("%s", stream.written[i]);
+}
+
+void SaveState() {
+    static ScenarioStream stream;
+    OpenWriter(stream);
+    gExports.saveState(&stream);
+    Say("opcSaveState: %d lines", stream.writtenCount);
+    if (stream.writtenCount > 0) {
+        Say("BEGIN_%s", gModuleName);
+        PrintWritten(stream);
+        Say("END");
+    }
+}
+
+// --- Loading ---
+
+bool LoadModule(const char* exePath) {
+    char path[260];
+    _snprintf(path, sizeof path, "%s", exePath);
+    path[sizeof path - 1] = '\0';
+    char* slash = strrchr(path, '\\');
+    const char* kRelative = "Modules\\Plugin\\Kelvane.dll";
+    if (slash)
+        slash[1] = '\0';
+    else
+        path[0] = '\0';
+    if (strlen(path) + strlen(kRelative) >= sizeof path)
+        return false;
+    memcpy(path + strlen(path), kRelative, strlen(kRelative) + 1);
+
+    gModule = LoadLibraryA(path);
+    Say("LoadLibraryA %s: %s", kRelative, gModule ? "loaded" : "failed");
+    if (!gModule)
+        return false;
+    for (int i = 0; i < gLogCount; ++i)
+        Say("log: %s", gLog[i]);
+    if (gLogCount == 0)
+        Fail("the entry point did not call InitLib");
+
+    const char* const kNames[] = {"InitModule",      "ExitModule",   "GetModuleVersion",
+                                  "opcDeleteVessel", "opcSaveState", "opcLoadState"};
+    for (const char* name : kNames)
+        if (!Export(name))
+            Fail("the module does not export %s", name);
+    gExports.initModule = ExportAs<ModuleFunction>("InitModule");
+    gExports.exitModule = ExportAs<ModuleFunction>("ExitModule");
+    gExports.getModuleVersion = ExportAs<VersionFunction>("GetModuleVersion");
+    gExports.deleteVessel = ExportAs<VesselFunction>("opcDeleteVessel");
+    gExports.saveState = ExportAs<StateFunction>("opcSaveState");
+    gExports.loadState = ExportAs<StateFunction>("opcLoadState");
+    if (!gExports.saveState || !gExports.loadState || !gExports.deleteVessel)
+        return false;
+    Say("GetModuleVersion: %d", gExports.getModuleVersion ? gExports.getModuleVersion() : 0);
+
+    for (int i = 0; i < gModeCount; ++i)
+        Say("mode %d: %s, key %lu, %s", i, gModes[i].spec.name,
+            static_cast<unsigned long>(gModes[i].spec.key),
+            gModes[i].registered ? "registered" : "unregistered");
+    if (!RouteModuleTextOut(gModule)) {
+        Fail("the module imports no TextOutA from gdi32.dll");
+        return false;
+    }
+    return true;
+}
+
+// --- Allocation failure ---
+// The module lets an allocation failure pass to the host as std::bad_alloc. To provoke one for
+// real, the host takes every free range of address space and then every block the C library's
+// heap can still give, keeping back one block the size of the display object. The display's
+// own allocation then gets that block and the module's next allocation fails.
+
+struct HeapHog {
+    HeapHog* next;
+};
+HeapHog* gHogs = nullptr;
+void* gReservations[16384];
+int gReservationCount = 0;
+
+void TakeAllMemory(size_t keptBlockSize, void*& keptBlock) {
+    keptBlock = malloc(keptBlockSize);
+    for (size_t size = size_t(1) << 30; size >= 64 * 1024; size /= 2) {
+        while (gReservationCount <
+               static_cast<int>(sizeof gReservations / sizeof gReservations[0])) {
+            void* range = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+            if (!range)
+                break;
+            gReservations[gReservationCount++] = range;
+        }
+    }
+    for (size_t size = 64 * 1024; size >= sizeof(HeapHog); size /= 2) {
+        while (void* block = malloc(size)) {
+            HeapHog* hog = static_cast<HeapHog*>(block);
+            hog->next = gHogs;
+            gHogs = hog;
+        }
+    }
+}
+
+void GiveAllMemoryBack() {
+    while (gHogs) {
+        HeapHog* next = gHogs->next;
+        free(gHogs);
+        gHogs = next;
+    }
+    while (gReservationCount > 0)
+        VirtualFree(gReservations[--gReservationCount], 0, MEM_RELEASE);
+}
+
+__attribute__((noinline)) void ThrowAndCatchOnce() {
+    try {
+        throw std::bad_alloc();
+    } catch (const std::exception&) {
+    }
+}
+
+void OpenWithoutMemory(Vessel& vessel) {
+    // The C library sets up its per-thread exception state on first use; do that while memory
+    // is there, so the failure below is the module's alone.
+    ThrowAndCatchOnce();
+    const MFDMODESPEC* mode = FindMode("Kelvane");
+    if (!mode) {
+        Fail("allocation failure: the mode is not registered");
+        return;
+    }
+    // The display object: the host's MFD part and the module's one pointer to its settings.
+    const size_t kDisplayObjectSize = sizeof(MFD) + sizeof(void*);
+    const int constructionsBefore = gMfdConstructions, destructionsBefore = gMfdDestructions;
+    const WPARAM size = 256 | (256 << 16);
+    const LPARAM pv = reinterpret_cast<LPARAM>(static_cast<VESSEL*>(&vessel));
+
+    void* kept = nullptr;
+    TakeAllMemory(kDisplayObjectSize, kept);
+    const bool exhausted = malloc(sizeof(HeapHog)) == nullptr;
+    free(kept);
+    bool caught = false, otherException = false, returned = false;
+    char what[64] = "";
+    gOpeningInstrument = &gInstruments[0];
+    try {
+        returned = mode->msgproc(OAPI_MSG_MFD_OPENED, MFD_LEFT, size, pv) != 0;
+    } catch (const std::bad_alloc& e) {
+        caught = true;
+        _snprintf(what, sizeof what, "%s", e.what());
+        what[sizeof what - 1] = '\0';
+    } catch (...) {
+        otherException = true;
+    }
+    gOpeningInstrument = nullptr;
+    void* again = malloc(kDisplayObjectSize);
+    const bool sameBlock = again == kept;
+    free(again);
+    GiveAllMemoryBack();
+
+    if (!exhausted || !kept) {
+        Fail("allocation failure: the heap could not be used up");
+        return;
+    }
+    Say("allocation failure while Left opens: %s", caught ? "std::bad_alloc reached the host"
+                                                   : otherException
+                                                       ? "another exception reached the host"
+                                                   : returned ? "a display was made"
+                                                              : "0 was returned");
+    if (!caught)
+        Fail("allocation failure: no std::bad_alloc reached the host");
+    Say("what(): %s", what);
+    Say("display object: %s, base part destroyed: %s, its memory given back: %s",
+        gMfdConstructions == constructionsBefore + 1 && gLastMfd == kept ? "made" : "not made",
+        gMfdDestructions == destructionsBefore + 1 ? "yes" : "no", sameBlock ? "yes" : "no");
+}
+
+// The start-up code's 64-bit division helper, which the display needs for its thruster list;
+// the operands pass through volatile so the compiler cannot divide them itself.
+void CheckDivision() {
+    struct Case {
+        unsigned long long dividend, divisor, quotient;
+    };
+    const Case kCases[] = {
+        {10, 10, 1},
+        {21, 10, 2},
+        {5, 7, 0},
+        {1000000000000000007ull, 1000000000ull, 1000000000ull},
+        {0xFFFFFFFFFFFFFFFFull, 10, 1844674407370955161ull},
+        {0xFFFFFFFFFFFFFFFFull, 0x100000001ull, 0xFFFFFFFFull},
+        {0x123456789ABCDEF0ull, 0x12345ull, 17592281465349ull},
+    };
+    int right = 0;
+    for (const Case& c : kCases) {
+        volatile unsigned long long dividend = c.dividend, divisor = c.divisor;
+        const unsigned long long quotient = dividend / divisor;
+        if (quotient == c.quotient)
+            ++right;
+        else
+            Fail("%llu / %llu gave %llu", c.dividend, c.divisor, quotient);
+    }
+    Say("64-bit division: %d of %d cases right", right, CountOf(kCases));
+}
+
+// --- Scenario streams ---
+
+// The scenario file's lines, and where the streams the host hands the module start: after the
+// Left display's MODE line for its ReadStatus, after BEGIN_<module> for opcLoadState.
+const int kMaxScenarioLines = 160;
+char gScenarioText[kMaxScenarioLines][kStreamLineSize];
+const char* gScenarioLines[kMaxScenarioLines];
+int gScenarioLineCount = 0;
+
+bool ReadScenario(const char* path) {
+    FILE* file = fopen(path, "rb");
+    if (!file)
+        return false;
+    while (gScenarioLineCount < kMaxScenarioLines &&
+           fgets(gScenarioText[gScenarioLineCount], kStreamLineSize, file)) {
+        char* line = gScenarioText[gScenarioLineCount];
+        size_t n = strlen(line);
+        while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
+            line[--n] = '\0';
+        gScenarioLines[gScenarioLineCount] = line;
+        ++gScenarioLineCount;
+    }
+    fclose(file);
+    return gScenarioLineCount > 0 && gScenarioLineCount < kMaxScenarioLines;
+}
+
+const char* SkipBlanks(const char* line) {
+    while (*line == ' ' || *line == '\t')
+        ++line;
+    return line;
+}
+
+// Index of the first line at or after `from` whose text (blanks skipped) starts with `prefix`.
+int FindLine(int from, const char* prefix) {
+    for (int i = from; i < gScenarioLineCount; ++i)
+        if (strncmp(SkipBlanks(gScenarioLines[i]), prefix, strlen(prefix)) == 0)
+            return i;
+    return -1;
+}
+
+bool ReadExpected(const char* path, char* text, size_t size) {
+    FILE* file = fopen(path, "rb");
+    if (!file)
+        return false;
+    size_t n = fread(text, 1, size - 1, file);
+    fclose(file);
+    text[n] = '\0';
+    // Tolerate a file checked out with Windows line ends.
+    size_t out = 0;
+    for (size_t i = 0; i < n; ++i)
+        if (text[i] != '\r')
+            text[out++] = text[i];
+    text[out] = '\0';
+    return n < size - 1;
+}
+
+int CompareWithExpected(const char* path) {
+    static char expected[96 * 1024];
+    if (!ReadExpected(path, expected, sizeof expected)) {
+        printf("FAIL: cannot read the expected transcript %s\n", path);
+        return 1;
+    }
+    const char* a = TranscriptText();
+    const char* b = expected;
+    int line = 1;
+    while (*a && *b) {
+        const char* aEnd = strchr(a, '\n');
+        const char* bEnd = strchr(b, '\n');
+        const size_t aLength = aEnd ? static_cast<size_t>(aEnd - a) : strlen(a);
+        const size_t bLength = bEnd ? static_cast<size_t>(bEnd - b) : strlen(b);
+        if (aLength != bLength || memcmp(a, b, aLength) != 0) {
+            printf("FAIL: transcript line %d differs from %s\n  expected: %.*s\n  drawn:    %.*s\n",
+                   line, path, static_cast<int>(bLength), b, static_cast<int>(aLength), a);
+            return 1;
+        }
+        a += aLength + (aEnd ? 1 : 0);
+        b += bLength + (bEnd ? 1 : 0);
+        ++line;
+    }
+    if (*a || *b) {
+        printf("FAIL: transcript line %d: %s ends early\n", line,
+               *a ? "the expected text" : "the run");
+        return 1;
+    }
+    printf("transcript matches %s (%d lines)\n", path, line - 1);
+    return 0;
+}
+
+} // namespace
+
+// The stand-in MFD base class counts its objects (host_exports.cpp calls these).
+namespace standin {
+void NoteMfdConstructed(const void* mfd) {
+    ++gMfdConstructions;
+    gLastMfd = mfd;
+}
+void NoteMfdDestroyed() {
+    ++gMfdDestructions;
+}
+} // namespace standin
+
+int RunStandInHost(int argc, char** argv) {
+    _setmode(1, 0x8000); // stdout in binary: the transcript's line ends stay "\n"
+    const char* expectPath = nullptr;
+    const char* scenarioPath = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--scenario") == 0 && i + 1 < argc) {
+            scenarioPath = argv[++i];
+        } else if (strcmp(argv[i], "--expect") == 0 && i + 1 < argc) {
+            expectPath = argv[++i];
+        } else if (strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            gFramesFolder = argv[++i];
+        } else {
+            scenarioPath = nullptr;
+            break;
+        }
+    }
+    if (!scenarioPath) {
+        printf("usage: orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]\n");
+        return 2;
+    }
+    if (!ReadScenario(scenarioPath)) {
+        printf("FAIL: cannot read the scenario %s (at most %d lines)\n", scenarioPath,
+               kMaxScenarioLines - 1);
+        return 2;
+    }
+
+    Vessel& glider = gVessels[0];
+    Vessel& shuttle = gVessels[1];
+    glider.Make("GL-01", kDeltaGlider, 1.0);
+    shuttle.Make("PB-01", kShuttlePB, 0.65);
+
+    Say("== loading the plug-in");
+    if (!LoadModule(argv[0])) {
+        Fail("the plug-in could not be loaded");
+        return 1;
+    }
+
+    CheckDivision();
+
+    Say("== allocation failure while the first display opens");
+    OpenWithoutMemory(glider);
+
+    Say("== the pages of GL-01");
+    if (OpenDisplay(MFD_LEFT, glider, 256, 256)) {
+        Draw(MFD_LEFT, "mass");
+        Press(MFD_LEFT, 0);
+        Draw(MFD_LEFT, "tanks");
+        Press(MFD_LEFT, 3);
+        Press(MFD_LEFT, 1);
+        Draw(MFD_LEFT, "tank-2-percent");
+        Press(MFD_LEFT, 0);
+        Draw(MFD_LEFT, "engines");
+        Press(MFD_LEFT, 3);
+        Press(MFD_LEFT, 3);
+        Press(MFD_LEFT, 1);
+        Press(MFD_LEFT, 2);
+        Draw(MFD_LEFT, "engine-3-degrees-exp");
+        Press(MFD_LEFT, 0);
+        Press(MFD_LEFT, 1);
+        Draw(MFD_LEFT, "mass-tons-exp");
+        Say("button 0 released: %s",
+            gInstruments[MFD_LEFT].mfd->ConsumeButton(0, PANEL_MOUSE_LBUP) ? "taken" : "not taken");
+        const MFDBUTTONMENU* menu = nullptr;
+        const int entries = gInstruments[MFD_LEFT].mfd->ButtonMenu(&menu);
+        for (int i = 0; menu && i < entries; ++i)
+            Say("menu %d: %s", i, menu[i].line1 ? menu[i].line1 : "");
+
+        Say("== WriteStatus, close, opcSaveState, reopen");
+        static ScenarioStream stream;
+        OpenWriter(stream);
+        gInstruments[MFD_LEFT].mfd->WriteStatus(&stream);
+        PrintWritten(stream);
+        CloseDisplay(MFD_LEFT);
+        SaveState();
+        if (OpenDisplay(MFD_LEFT, glider, 256, 256))
+            Draw(MFD_LEFT, "reopened");
+
+        Say("== ReadStatus from the scenario's Left display block");
+        const int block = FindLine(0, "BEGIN_MFD Left");
+        const int mode = block < 0 ? -1 : FindLine(block, "MODE ");
+        if (mode < 0) {
+            Fail("the scenario has no Left display block with a MODE line");
+        } else {
+            OpenReader(stream, gScenarioLines + mode + 1, gScenarioLineCount - mode - 1);
+            gInstruments[MFD_LEFT].mfd->ReadStatus(&stream);
+            Say("lines read: %d, the last \"%s\"", stream.next, stream.current);
+            Draw(MFD_LEFT, "read-status");
+        }
+    }
+
+    Say("== opcLoadState, a display on PB-01, opcDeleteVessel");
+    char beginBlock[80];
+    _snprintf(beginBlock, sizeof beginBlock, "BEGIN_%s", gModuleName);
+    beginBlock[sizeof beginBlock - 1] = '\0';
+    const int stateBlock = FindLine(0, beginBlock);
+    if (stateBlock < 0) {
+        Fail("the scenario has no %s block", beginBlock);
+    } else {
+        static ScenarioStream state;
+        OpenReader(state, gScenarioLines + stateBlock + 1, gScenarioLineCount - stateBlock - 1);
+        gExports.loadState(&state);
+        Say("lines read: %d, the last \"%s\"", state.next, state.current);
+    }
+    if (OpenDisplay(MFD_RIGHT, shuttle, 256, 256)) {
+        Draw(MFD_RIGHT, "loaded-state");
+        SaveState();
+        Say("opcDeleteVessel PB-01, then its displays close");
+        gExports.deleteVessel(static_cast<OBJHANDLE>(&shuttle));
+        CloseDisplay(
+            MFD_RIGHT); // the host closes a deleted vessel's displays after telling the module
+        shuttle.exists = false;
+        SaveState();
+    }
+
+    Say("== unloading");
+    CloseDisplay(MFD_LEFT);
+    SaveState();
+    const int modeId = gModeCount - 1;
+    const BOOL freed = FreeLibrary(gModule);
+    Say("FreeLibrary: %s; mode %s", freed ? "unloaded" : "failed",
+        modeId >= 0 && !gModes[modeId].registered ? "unregistered" : "still registered");
+    if (modeId < 0 || gModes[modeId].registered)
+        Fail("ExitModule did not unregister the mode");
+
+    int result = FailureCount() > 0 ? 1 : 0;
+    if (FailureCount() > 0)
+        printf("%d checks failed\n", FailureCount());
+    if (expectPath && CompareWithExpected(expectPath) != 0)
+        result = 1;
+    fflush(nullptr);
+    return result;
+}

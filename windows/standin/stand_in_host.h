@@ -1,0 +1,145 @@
+// The stand-in for the simulator's 32-bit executable: what it owns (vessels, registered modes,
+// cockpit displays, scenario streams) and the transcript it prints. Plain C++ on msvcrt.dll, no
+// C++ library, like the plug-in it loads.
+#pragma once
+
+#include "host/orbiter_api.h"
+
+#include <stdarg.h>
+
+namespace standin {
+
+// --- Vessels ---
+struct ThrusterSpec {
+    double pos[3];
+    double dir[3];
+    double max0;
+    double isp0;
+    int tank; // feeding tank index, -1 when not connected
+};
+
+const int kMaxTanks = 4;
+const int kMaxThrusters = 24;
+
+struct VesselClassData {
+    const char* name;
+    double emptyMass;
+    double pmi[3];
+    int tankCount;
+    double capacities[kMaxTanks];
+    int thrusterCount;
+    ThrusterSpec thrusters[kMaxThrusters];
+};
+
+extern const VesselClassData kDeltaGlider;
+extern const VesselClassData kShuttlePB;
+
+struct TankRecord {
+    double capacity;
+    double mass;
+};
+
+struct ThrusterRecord {
+    ThrusterSpec spec;
+    TankRecord* resource;
+};
+
+// Tank and thruster handles are the addresses of these records.
+class Vessel : public VESSEL {
+public:
+    void Make(const char* vesselName, const VesselClassData& cls, double level);
+
+    char name[32];
+    char className[32];
+    double emptyMass;
+    double pmi[3];
+    int tankCount;
+    TankRecord tanks[kMaxTanks];
+    int thrusterCount;
+    ThrusterRecord thrusters[kMaxThrusters];
+    bool exists;
+};
+
+const int kMaxVessels = 4;
+extern Vessel gVessels[kMaxVessels];
+Vessel* FindVessel(const char* name);
+
+// --- Display modes ---
+const int kMaxModes = 4;
+struct ModeSlot {
+    MFDMODESPEC spec;
+    bool registered;
+};
+extern ModeSlot gModes[kMaxModes];
+extern int gModeCount;
+
+// --- Cockpit displays ---
+struct Instrument {
+    int id;
+    DWORD width, height;
+    Vessel* vessel;
+    MFD* mfd;
+    int buttonInvalidations;
+};
+extern Instrument* gOpeningInstrument;
+void CellSizeFor(DWORD height, DWORD& cw, DWORD& ch);
+void SetCellSize(MFD* mfd, DWORD cw, DWORD ch);
+// The MFD base class reports its construction and destruction, so the run can tell what became
+// of a display object.
+void NoteMfdConstructed(const void* mfd);
+void NoteMfdDestroyed();
+
+// --- Scenario streams (FILEHANDLE) ---
+const int kMaxStreamLines = 48;
+const int kStreamLineSize = 160;
+struct ScenarioStream {
+    // Writing: the lines oapiWriteScenario_* produced.
+    char written[kMaxStreamLines][kStreamLineSize];
+    int writtenCount;
+    // Reading: raw scenario lines handed out by the host's rules.
+    const char* const* source;
+    int sourceCount;
+    int next;
+    char current[kStreamLineSize];
+};
+void OpenWriter(ScenarioStream& stream);
+void OpenReader(ScenarioStream& stream, const char* const* lines, int count);
+
+// --- Module loading ---
+extern char gModuleName[64];
+extern char gLog[8][128];
+extern int gLogCount;
+
+// --- Recording what reaches TextOutA ---
+struct TextRunRecord {
+    int x, y;
+    COLORREF colour;
+    int length;
+    char text[256];
+};
+const int kMaxRuns = 64;
+struct DrawnFrame {
+    TextRunRecord runs[kMaxRuns];
+    int runCount;
+    bool overflow;
+};
+extern DrawnFrame* gRecording; // where TextOutA calls are recorded; null: not recording
+BOOL WINAPI RecordingTextOutA(HDC hdc, int x, int y, LPCSTR text, int length);
+// Points the module's import of gdi32's TextOutA at the recorder. False if there is none.
+bool RouteModuleTextOut(HMODULE module);
+
+// --- Transcript ---
+void Say(const char* format, ...)
+#if defined(__GNUC__) || defined(__clang__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+void Fail(const char* format, ...)
+#if defined(__GNUC__) || defined(__clang__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+int FailureCount();
+const char* TranscriptText();
+
+} // namespace standin
