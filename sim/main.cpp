@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
 
         sim::ScriptInterpreter interpreter(session, std::cout);
         if (sources.empty() && saveFile.empty())
-            interpreter.Run("open Left; draw Left", "default");
+            interpreter.Run("open Left; draw Left", "(open Left; draw Left)");
         for (const ScriptSource& source : sources) {
             if (source.isFile)
                 interpreter.RunFile(source.text);

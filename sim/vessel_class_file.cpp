@@ -124,18 +124,20 @@ private:
     std::string missingWhere_;
 };
 
-// "[THRUSTER_12]" → 12 when the header has that prefix and a plain number.
-std::optional<size_t> SectionNumber(const std::string& name, const char* prefix) {
+// "[THRUSTER_12]" → 12 for a header with that prefix; nothing for other sections. A header with
+// the prefix and no plain number is a fault.
+std::optional<size_t> SectionNumber(const std::string& name, const char* prefix,
+                                    const std::string& file, size_t line) {
     const size_t n = std::strlen(prefix);
-    if (name.size() <= n || strncasecmp(name.c_str(), prefix, n) != 0)
+    if (name.size() < n || strncasecmp(name.c_str(), prefix, n) != 0)
         return std::nullopt;
-    size_t value = 0;
-    for (size_t i = n; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i])) || i - n > 6)
-            return std::nullopt;
-        value = value * 10 + static_cast<size_t>(name[i] - '0');
-    }
-    return value;
+    const std::string digits = name.substr(n);
+    if (digits.empty() || digits.size() > 6 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        throw FileError(file, line,
+                        "expected [" + std::string(prefix) + "N] with N a number from 0, found [" +
+                            name + "]");
+    return static_cast<size_t>(std::stoul(digits));
 }
 
 // Sections numbered from 0 without gaps, in number order.
@@ -213,9 +215,9 @@ VesselClass ParseVesselClass(const std::string& text, const std::string& file,
             const std::string name = Trim(line.substr(1, line.size() - 2));
             std::map<size_t, Section>* group = nullptr;
             std::optional<size_t> number;
-            if ((number = SectionNumber(name, "PROPELLANT_")))
+            if ((number = SectionNumber(name, "PROPELLANT_", file, lineNumber)))
                 group = &tanks;
-            else if ((number = SectionNumber(name, "THRUSTER_")))
+            else if ((number = SectionNumber(name, "THRUSTER_", file, lineNumber)))
                 group = &thrusters;
             if (!group) {
                 ignored = Section{};

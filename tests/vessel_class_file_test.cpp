@@ -199,6 +199,13 @@ TEST(ClassFile, FaultsNameTheFileTheLineAndWhatWasExpected) {
         {head + "[THRUSTER_0\n",
          "X.cfg:3: expected a section name in brackets, found '[THRUSTER_0'"},
         {head + "[]\n", "X.cfg:3: expected a section name in brackets, found '[]'"},
+        {head + "[THRUSTER_]\n",
+         "X.cfg:3: expected [THRUSTER_N] with N a number from 0, found [THRUSTER_]"},
+        {head + "[propellant_x1]\n",
+         "X.cfg:3: expected [PROPELLANT_N] with N a number from 0, found [propellant_x1]"},
+        {head + "[PROPELLANT_99999999999999999999]\n",
+         "X.cfg:3: expected [PROPELLANT_N] with N a number from 0, found "
+         "[PROPELLANT_99999999999999999999]"},
         {head + tank + thruster + "Propellant = 1\n",
          "X.cfg:10: expected a tank number from 0 to 0, or -1 after 'Propellant =', found '1'"},
         {head + tank + thruster + "Propellant = -2\n",
