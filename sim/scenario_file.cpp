@@ -458,6 +458,8 @@ std::string WriteScenario(const ScenarioFile& file, const ScenarioContent& conte
             lines.push_back(file.shipsEnd);
             break;
         case Kind::ModuleState:
+            if (content.moduleName.empty())
+                break; // no module loaded: no block of its own
             lines.push_back("BEGIN_" + content.moduleName);
             append(content.moduleState);
             lines.push_back("END");
