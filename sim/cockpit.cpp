@@ -280,7 +280,14 @@ void Cockpit::OpenDisplay(int display) {
         status_ = "No ship to show: the scenario has no ships.";
         return;
     }
-    if (!host_.OpenDisplay(display, options_.mode, options_.width, options_.height)) {
+    if (options_.openDisplay) {
+        try {
+            options_.openDisplay(display);
+        } catch (const std::exception& e) {
+            status_ = std::string("Cannot switch it on: ") + e.what();
+            return;
+        }
+    } else if (!host_.OpenDisplay(display, options_.mode, options_.width, options_.height)) {
         status_ = "Mode " + options_.mode + " is not available; the " + DisplayName(display) +
                   " display stays off.";
         return;
@@ -293,7 +300,16 @@ void Cockpit::CloseDisplay(int display) {
         status_ = "The " + DisplayName(display) + " display is off already.";
         return;
     }
-    host_.CloseDisplay(display);
+    if (options_.closeDisplay) {
+        try {
+            options_.closeDisplay(display);
+        } catch (const std::exception& e) {
+            status_ = std::string("Cannot switch it off: ") + e.what();
+            return;
+        }
+    } else {
+        host_.CloseDisplay(display);
+    }
     status_ = DisplayName(display) + " display off.";
     if (active_ == display && host_.IsOpen(OtherDisplay(display)))
         active_ = OtherDisplay(display);

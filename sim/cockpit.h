@@ -21,6 +21,11 @@ struct CockpitOptions {
     // Writes the scenario to a file; throws std::exception with a message on failure. Without
     // it, s says that saving is not available.
     std::function<void(const std::string& path)> saveScenario;
+    // How o, O, c and C switch a display, when the program keeps its own record of the
+    // displays; they throw std::exception with a message on failure. Without them the cockpit
+    // asks the host directly.
+    std::function<void(int display)> openDisplay;
+    std::function<void(int display)> closeDisplay;
     int refreshMilliseconds = 1000;
 };
 
