@@ -1,5 +1,7 @@
 // kelvane-sim: the stand-in host as a program. It loads the built module the way the host does,
 // starts a scenario (the built-in sample by default), runs script commands and prints displays.
+#include "sim/cockpit.h"
+#include "sim/display_picture.h"
 #include "sim/frame_text.h"
 #include "sim/host.h"
 #include "sim/script.h"
@@ -80,8 +82,7 @@ int main(int argc, char** argv) {
     std::string size = "256x256";
 
     app.add_option("SCENARIO", scenario,
-                   "scenario file to start (default: the built-in sample scenario)")
-        ->type_name("FILE");
+                   "scenario file to start (default: the built-in sample scenario)");
     CLI::Option* execute =
         app.add_option("-e,--execute", commands, "script commands, separated by ';'")
             ->type_name("'CMD; CMD...'")
@@ -94,9 +95,18 @@ int main(int argc, char** argv) {
             ->expected(1)
             ->allow_extra_args(false)
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-            ->check(CLI::Validator(CLI::ExistingFile).description(""));
+            ->check(CLI::ExistingFile);
     app.add_option("--save", saveFile, "after the script, save the scenario to FILE")
         ->type_name("FILE");
+    std::string pngFile;
+    bool interactive = false;
+    app.add_option("--png", pngFile,
+                   "after the script, write a picture of the Left display to FILE (PNG; the "
+                   "display is switched on if it is off): the --size screen inside its bezel")
+        ->type_name("FILE");
+    app.add_flag("--interactive", interactive,
+                 "after the script, run the live cockpit in this terminal: the Left and Right "
+                 "displays, keys 1-4 and 7-0 for their buttons, q to quit");
     app.add_option("--vessels", vesselFolders,
                    "folder of vessel class files (CLASS.cfg), searched before Config/Vessels "
                    "beside the scenario; may be given more than once")
@@ -104,20 +114,20 @@ int main(int argc, char** argv) {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-        ->check(CLI::Validator(CLI::ExistingDirectory).description(""));
+        ->check(CLI::ExistingDirectory);
     app.add_option("--modules", moduleFolder, "folder that holds Kelvane.so")
         ->type_name("DIR")
         ->capture_default_str();
     app.add_option("--size", size, "size of every display in pixels, each side 128 to 1024")
         ->type_name("WxH")
         ->capture_default_str()
-        ->check(CheckSize, "");
+        ->check(CheckSize, "WxH");
     app.footer("Script commands (MFD is Left, Right or a display id 0 to 11; '-e' and --script "
                "run in the order given):\n" +
                commandHelp +
-               "\nWithout -e, --script or --save it opens the Left display on the focus vessel "
-               "and prints it.\nErrors go to stderr with a non-zero exit; a failed run writes "
-               "no file.");
+               "\nWithout -e, --script, --save, --png or --interactive it opens the Left "
+               "display on the focus vessel and prints it.\nErrors go to stderr with a non-zero "
+               "exit; a failed run writes no file.");
 
     CLI11_PARSE(app, argc, argv);
 
@@ -155,7 +165,7 @@ int main(int argc, char** argv) {
             session.LoadFile(scenario);
 
         sim::ScriptInterpreter interpreter(session, std::cout);
-        if (sources.empty() && saveFile.empty())
+        if (sources.empty() && saveFile.empty() && pngFile.empty() && !interactive)
             interpreter.Run("open Left; draw Left", "(open Left; draw Left)");
         for (const ScriptSource& source : sources) {
             if (source.isFile)
@@ -163,8 +173,27 @@ int main(int argc, char** argv) {
             else
                 interpreter.Run(source.text, "-e");
         }
+        if (!pngFile.empty()) {
+            session.Open(MFD_LEFT);
+            sim::WriteDisplayPng(session.Draw(MFD_LEFT), pngFile);
+        }
         if (!saveFile.empty())
             session.SaveFile(saveFile);
+        if (interactive) {
+            // Both displays start on, unless there is no ship to show.
+            if (host.Focus()) {
+                session.Open(MFD_LEFT);
+                session.Open(MFD_RIGHT);
+            }
+            sim::CockpitOptions cockpit;
+            cockpit.width = displaySize.width;
+            cockpit.height = displaySize.height;
+            cockpit.saveScenario = [&session](const std::string& path) { session.SaveFile(path); };
+            cockpit.openDisplay = [&session](int id) { session.Open(id); };
+            cockpit.closeDisplay = [&session](int id) { session.Close(id); };
+            std::cout.flush();
+            status = sim::RunCockpit(host, cockpit);
+        }
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << "kelvane-sim: " << e.what() << "\n";

@@ -1,5 +1,6 @@
 #include "sim/script.h"
 
+#include "sim/display_picture.h"
 #include "sim/frame_text.h"
 
 #include <cerrno>
@@ -126,6 +127,10 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
                         throw SessionError("expected a level from 0 to 1, found '" + a[3] + "'");
                     s.SetTankLevel(a[0], static_cast<size_t>(tank), level);
                 }});
+    AddCommand(
+        {"png", "MFD FILE",
+         "redraw display MFD and write its picture to FILE (PNG, the display in its bezel)", 2, 2,
+         [&s](const Arguments& a) { WriteDisplayPng(s.Draw(DisplayArgument(a[0])), a[1]); }});
     AddCommand({"save", "FILE", "save the scenario to FILE, as the host saves it", 1, 1,
                 [&s](const Arguments& a) { s.SaveFile(a[0]); }});
     AddCommand({"load", "FILE",
