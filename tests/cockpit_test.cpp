@@ -197,6 +197,30 @@ TEST_F(CockpitTest, OpeningAnUnknownModeSaysSo) {
     EXPECT_EQ(cockpit.Status(), "Mode NoSuchMode is not available; the Left display stays off.");
 }
 
+TEST_F(CockpitTest, SwitchingGoesThroughTheProgramsHooksWhenGiven) {
+    std::vector<std::string> calls;
+    sim::CockpitOptions options;
+    options.openDisplay = [&](int id) {
+        calls.push_back("open " + std::to_string(id));
+        if (id == MFD_RIGHT)
+            throw std::runtime_error("refused");
+        host.OpenDisplay(id, "Kelvane");
+    };
+    options.closeDisplay = [&](int id) {
+        calls.push_back("close " + std::to_string(id));
+        host.CloseDisplay(id);
+    };
+    sim::Cockpit cockpit(host, options);
+    Keys(cockpit, "cCo");
+    EXPECT_TRUE(host.IsOpen(MFD_LEFT));
+    EXPECT_EQ(cockpit.Status(), "Left display on: Kelvane.");
+    Keys(cockpit, "O");
+    EXPECT_FALSE(host.IsOpen(MFD_RIGHT));
+    EXPECT_EQ(cockpit.Status(), "Cannot switch it on: refused");
+    Keys(cockpit, "C"); // off already: no call
+    EXPECT_EQ(calls, (std::vector<std::string>{"close 0", "close 1", "open 0", "open 1"}));
+}
+
 TEST_F(CockpitTest, TankKeysStepTheSelectedTankOfTheLastDisplayUsed) {
     struct Case {
         std::string keys;
