@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
     std::string size = "256x256";
 
     app.add_option("SCENARIO", scenario,
-                   "scenario file to start (default: the built-in sample scenario)");
+                   "scenario file to start (default: the built-in sample scenario)")
+        ->type_name("FILE");
     CLI::Option* execute =
         app.add_option("-e,--execute", commands, "script commands, separated by ';'")
             ->type_name("'CMD; CMD...'")
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
             ->expected(1)
             ->allow_extra_args(false)
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-            ->check(CLI::ExistingFile);
+            ->check(CLI::Validator(CLI::ExistingFile).description(""));
     app.add_option("--save", saveFile, "after the script, save the scenario to FILE")
         ->type_name("FILE");
     std::string pngFile;
@@ -114,14 +115,14 @@ int main(int argc, char** argv) {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-        ->check(CLI::ExistingDirectory);
+        ->check(CLI::Validator(CLI::ExistingDirectory).description(""));
     app.add_option("--modules", moduleFolder, "folder that holds Kelvane.so")
         ->type_name("DIR")
         ->capture_default_str();
     app.add_option("--size", size, "size of every display in pixels, each side 128 to 1024")
         ->type_name("WxH")
         ->capture_default_str()
-        ->check(CheckSize, "WxH");
+        ->check(CheckSize, "");
     app.footer("Script commands (MFD is Left, Right or a display id 0 to 11; '-e' and --script "
                "run in the order given):\n" +
                commandHelp +
