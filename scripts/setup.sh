@@ -2,7 +2,8 @@
 # Installs what the build and the tests need on a Debian machine (only what is missing).
 set -euo pipefail
 packages=(cmake ninja-build g++ clang lld llvm libclang-rt-14-dev libgtest-dev libbenchmark-dev
-          libcli11-dev libcairo2-dev fonts-dejavu-core libncurses-dev tmux valgrind python3)
+          libcli11-dev pkg-config libcairo2-dev fonts-dejavu-core libncurses-dev tmux valgrind
+          python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
