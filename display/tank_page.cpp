@@ -43,7 +43,7 @@ void KelvaneMfd::DrawTankPage(HDC hDC) {
 
 namespace {
 
-int DecimalDigits(unsigned long long n) {
+int DecimalDigits(unsigned long n) {
     int digits = 1;
     while (n >= 10) {
         n /= 10;
@@ -69,9 +69,10 @@ void KelvaneMfd::DrawThrustersServiced(HDC hDC) {
     for (DWORD k = 0; k < thrusters; ++k) {
         const THRUSTER_HANDLE thruster = pV->GetThrusterHandleByIndex(k);
         if (pV->GetThrusterResource(thruster) == tank) {
-            const unsigned long long number = static_cast<unsigned long long>(k) + 1;
+            // k is below a 32-bit count, so k + 1 fits; "%lu" reads the same on every C library.
+            const unsigned long number = static_cast<unsigned long>(k) + 1;
             used +=
-                static_cast<size_t>(FormatText(list + used, sizeof list - used, " %llu", number));
+                static_cast<size_t>(FormatText(list + used, sizeof list - used, " %lu", number));
             entryWidth = 1 + DecimalDigits(number);
             lineLength += entryWidth;
             const double isp = pV->GetThrusterIsp0(thruster);
