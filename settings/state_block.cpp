@@ -68,14 +68,15 @@ void MfdRegistry::LoadState(ScenarioHandle scn) {
     while (oapiReadScenario_nextline(scn, line)) {
         if (!StartsWithNoCase(line, "BEGIN_KX_MFD_INFO", 17))
             continue;
-        // Room for the record is made first, so a kept record can always be appended.
-        records.Reserve(records.Size() + 1);
-        MfdSettings* record = new MfdSettings(nullptr, nullptr, 0);
-        const bool lineLeft = ReadBlockItems(scn, *record, line);
-        if (record->vessel)
-            records.Append(record);
-        else
-            delete record;
+        // The block is read into a record on the stack: the host's reader and its vessel look-up
+        // may run out of memory, and nothing may be left allocated when they do.
+        MfdSettings block(nullptr, nullptr, 0);
+        const bool lineLeft = ReadBlockItems(scn, block, line);
+        if (block.vessel) {
+            // Room is made before the record exists, so the record can always be appended.
+            records.Reserve(records.Size() + 1);
+            records.Append(new MfdSettings(block));
+        }
         // The host's reader reports no line left at the scenario block's END: the load is over.
         if (!lineLeft)
             return;
