@@ -1,0 +1,6 @@
+#include "fuzz/fuzz_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::CheckReadStatus(data, size);
+    return 0;
+}
