@@ -1,5 +1,7 @@
 // A display's own status lines inside the host's block for that display.
 #include "display/kelvane_mfd.h"
+#include "module/module.h"
+#include "settings/mfd_registry.h"
 #include "settings/scenario_text.h"
 
 void KelvaneMfd::WriteStatus(FILEHANDLE scn) const {
@@ -39,16 +41,26 @@ bool IsBlockEnd(const char* line) {
 // The host's reader runs on past this display's END_MFD into the next block, so both phases stop
 // there: a display never takes another display's settings.
 void KelvaneMfd::ReadStatus(FILEHANDLE scn) {
-    MfdSettings& s = *settings;
     char* line = nullptr;
     // Phase 1: skip to this display's id line. Settings before it belong to no one.
     while (oapiReadScenario_nextline(scn, line)) {
         if (IsBlockEnd(line))
             return;
-        if (IsOwnIdLine(line, s.mfdId))
+        if (IsOwnIdLine(line, settings->mfdId))
             break;
+        // The block is this display's own, but it was saved from the record of another id: on
+        // opening, the display took a free record that belongs to another display (the module's
+        // block is read before the displays open). Move to the record of the block's id, so
+        // neither display loses its settings to the other.
+        int32_t blockId = 0;
+        if (gRegistry && StartsWithNoCase(line, "MFD_ID", 6) &&
+            ReadDecimal(ValueAt(line, 8), blockId)) {
+            settings = gRegistry->RebindDisplay(this, blockId);
+            break;
+        }
     }
 
+    MfdSettings& s = *settings;
     while (oapiReadScenario_nextline(scn, line)) {
         int32_t number = 0;
         if (StartsWithNoCase(line, "PARAMETERSMODE", 14)) {

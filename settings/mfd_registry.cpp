@@ -69,6 +69,30 @@ void MfdRegistry::DetachDisplay(KelvaneMfd* display) {
         delete record;
 }
 
+MfdSettings* MfdRegistry::RebindDisplay(KelvaneMfd* display, int id) {
+    MfdSettings* current = display->Settings();
+    VESSEL* vessel = display->Vessel();
+    MfdSettings* target = nullptr;
+    for (size_t i = 0; i < records.Size() && !target; ++i) {
+        MfdSettings* record = records.At(i);
+        if (record->vessel == vessel && record->mfdId == id)
+            target = record;
+    }
+    if (!target) {
+        records.Reserve(records.Size() + 1);
+        target = new MfdSettings(vessel, display, id);
+        records.Append(target);
+    }
+    target->owner = display;
+    if (!current || current == target)
+        return target;
+    if (current->owner == display)
+        current->owner = nullptr;
+    if (records.IndexOf(current) == records.Size() && !HeldByOpenDisplay(current, display))
+        delete current;
+    return target;
+}
+
 void MfdRegistry::DeleteVessel(VESSEL* vessel) {
     size_t i = 0;
     while (i < records.Size()) {

@@ -15,6 +15,9 @@ public:
 
     MfdSettings* AttachDisplay(KelvaneMfd* display, VESSEL* vessel, int id);
     void DetachDisplay(KelvaneMfd* display);
+    // Moves an open display to its vessel's record for `id` (a new one if there is none) and
+    // frees the record it held. Used when the display's own scenario block names another id.
+    MfdSettings* RebindDisplay(KelvaneMfd* display, int id);
     void DeleteVessel(VESSEL* vessel);
     void SaveState(ScenarioHandle scn) const;
     void LoadState(ScenarioHandle scn);

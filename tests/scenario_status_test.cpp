@@ -94,26 +94,75 @@ TEST_F(StatusTest, SettingsBeforeTheIdLineAreNotRead) {
     EXPECT_EQ(s.notation, EXP);
 }
 
-TEST_F(StatusTest, IdLinesOfOtherDisplaysAreSkipped) {
+// Which line is the display's id line; the record it held before reading keeps its settings
+// unless the line was its own.
+TEST_F(StatusTest, TheIdLineDecidesWhichRecordTheBlockFills) {
     const struct {
         int id;
         const char* idLine;
-        bool taken;
+        bool own;       // the line is the id line of the record the display holds
+        int32_t moveTo; // otherwise: the id of the record the display moves to (-1: none)
     } cases[] = {
-        {0, "MFD_ID 1", false},  {1, "MFD_ID 0", false},  {0, "MFD_ID 0", true},
-        {1, "MFD_ID 15", true}, // only the first character counts for displays 0 and 1
-        {0, "MFD_ID 07", true},  {2, "MFD_ID 2", true},   {2, "MFD_ID 22", false},
-        {11, "MFD_ID 11", true}, {11, "MFD_ID 1", false}, {5, "MFD_ID", false},
-        {5, "mfd_id   5", true}, // the value is read from the eighth character, blanks skipped
+        {0, "MFD_ID 1", false, 1},   {1, "MFD_ID 0", false, 0},  {0, "MFD_ID 0", true, 0},
+        {1, "MFD_ID 15", true, 1}, // only the first character counts for displays 0 and 1
+        {0, "MFD_ID 07", true, 0},   {2, "MFD_ID 2", true, 2},   {2, "MFD_ID 22", false, 22},
+        {11, "MFD_ID 11", true, 11}, {11, "MFD_ID 1", false, 1}, {5, "MFD_ID", false, -1},
+        {5, "MFD_ID x", false, -1},  {5, "mfd_id   5", true, 5}, // the value is read from the
+                                                                 // eighth character, blanks skipped
     };
     for (const auto& c : cases) {
         host.CloseAllDisplays();
         host.ClearSession();
         host.AddVessel("Alpha", EmptyClass("Probe"));
-        const MfdSettings& s = *OpenWithId(c.id)->Settings();
+        KelvaneMfd* display = OpenWithId(c.id);
+        const MfdSettings* before = display->Settings();
         Read(c.id, {c.idLine, "NOTATION EXP", "END_MFD"});
-        EXPECT_EQ(s.notation, c.taken ? EXP : SI) << c.id << " / " << c.idLine;
+        const MfdSettings* after = display->Settings();
+        EXPECT_EQ(before->notation, c.own ? EXP : SI) << c.id << " / " << c.idLine;
+        if (c.own || c.moveTo < 0) {
+            EXPECT_EQ(after, before) << c.id << " / " << c.idLine;
+        } else {
+            ASSERT_NE(after, before) << c.id << " / " << c.idLine;
+            EXPECT_EQ(after->mfdId, c.moveTo);
+            EXPECT_EQ(after->notation, EXP);
+            EXPECT_EQ(after->owner, display);
+            EXPECT_EQ(before->owner, nullptr); // free again for the display it was made for
+        }
     }
+}
+
+// The host reads the module's block before it opens the displays, so a display may first take
+// the free record of a closed display on the same vessel. Its own block names its own id: it
+// moves to that record, and the closed display finds its settings when it opens again.
+TEST_F(StatusTest, ADisplayGivesBackAnotherDisplaysRecordWhenItsBlockIsRead) {
+    sim::ScenarioReader moduleBlock({"BEGIN_KX_MFD_INFO", "VESSEL Alpha", "MFD_ID 0",
+                                     "PARAMETERSMODE ENGINES", "END_KX_MFD_INFO", "END"});
+    host.LoadState(moduleBlock);
+    ASSERT_EQ(gRegistry->RecordCount(), 1u);
+    MfdSettings* leftRecord = gRegistry->RecordAt(0);
+
+    KelvaneMfd* right = OpenWithId(MFD_RIGHT);
+    EXPECT_EQ(right->Settings(), leftRecord); // taken as the vessel's free record
+    Read(MFD_RIGHT, {"MFD_ID 1", "PARAMETERSMODE TANKS", "TANK_INDEX 1", "END_MFD"});
+    ASSERT_NE(right->Settings(), leftRecord);
+    EXPECT_EQ(right->Settings()->mfdId, 1);
+    EXPECT_EQ(right->Settings()->parametersMode, TANKS);
+    EXPECT_EQ(right->Settings()->tankIndex, 1u);
+    EXPECT_EQ(leftRecord->owner, nullptr);
+    EXPECT_EQ(leftRecord->parametersMode, ENGINES);
+
+    KelvaneMfd* left = OpenWithId(MFD_LEFT);
+    EXPECT_EQ(left->Settings(), leftRecord);
+    EXPECT_EQ(gRegistry->RecordCount(), 2u);
+}
+
+// A display whose record went with its deleted vessel frees that record when it moves on.
+TEST_F(StatusTest, MovingAwayFromADeletedVesselsRecordFreesIt) {
+    KelvaneMfd* left = OpenWithId(MFD_LEFT);
+    gRegistry->DeleteVessel(alpha);
+    Read(MFD_LEFT, {"MFD_ID 4", "NOTATION EXP", "END_MFD"});
+    EXPECT_EQ(left->Settings()->mfdId, 4);
+    EXPECT_EQ(left->Settings()->notation, EXP);
 }
 
 TEST_F(StatusTest, ValuesAreReadByTheirBeginningInAnyCase) {
