@@ -66,7 +66,7 @@ void CheckReadStatus(const uint8_t* data, size_t size) {
 
         const MfdSettings& s = *static_cast<KelvaneMfd*>(world.host.DisplayAt(id)->mfd)->Settings();
         Check(ValidSettings(s), "a setting without a definite value", Describe(s));
-        Check(s.mfdId == id, "reading changed the record's id", Describe(s));
+        Check(s.owner == world.host.DisplayAt(id)->mfd, "the display does not own its record");
         read = s;
 
         // What was read is written and read back unchanged by a display of the same id.
