@@ -5,6 +5,7 @@
 // module fully usable.
 #include "module_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -416,6 +417,77 @@ TEST(LoadingTest, EveryAllocationFailingInTurnKeepsOnlyWholeRecords) {
     }
     EXPECT_GT(n, static_cast<long>(kLoaded.size()));
     EXPECT_GT(partialLoads, 0u) << "no failure came after a record was kept";
+}
+
+// ---------------------------------------------------------------------------------------------
+// A display reads its status: its own block names another id, so it moves to a new record.
+
+const std::vector<std::string> kRightBlock = {
+    "  MFD_ID 1",     "  PARAMETERSMODE TANKS",   "  TANK_INDEX 1",           "  ENGINE_INDEX 4",
+    "  NOTATION EXP", "  MASSDISPLAY PERCENTAGE", "  ENGINESDISPLAY DEGREES", "END_MFD"};
+
+// The closed left display's record is free; the right display opens and takes it.
+void RightTakesLeftsRecord(sim::Host& host) {
+    sim::ScenarioReader block({"BEGIN_KX_MFD_INFO", "VESSEL GL-01", "MFD_ID 0",
+                               "PARAMETERSMODE ENGINES", "END_KX_MFD_INFO", "END"});
+    host.LoadState(block);
+    host.OpenDisplay(MFD_RIGHT, "Kelvane");
+}
+
+TEST(ReadingTest, EveryAllocationFailingInTurnLeavesTheDisplayOnAWholeRecord) {
+    RegistryView read;
+    {
+        Session s;
+        RightTakesLeftsRecord(s.host);
+        sim::ScenarioReader reader(kRightBlock);
+        s.host.ReadStatus(MFD_RIGHT, reader);
+        read = View(s.host);
+        ASSERT_EQ(read.records.size(), 2u); // the display moved to a record of its own id
+    }
+    long n = 1;
+    for (;; ++n) {
+        const long liveBefore = gLive;
+        bool done = false;
+        {
+            Session s;
+            RightTakesLeftsRecord(s.host);
+            const RegistryView before = View(s.host);
+            Attempt attempt;
+            {
+                sim::ScenarioReader reader(kRightBlock);
+                attempt = FailAllocation(n, [&] { s.host.ReadStatus(MFD_RIGHT, reader); });
+            }
+            done = !attempt.failureInjected;
+            if (!done) {
+                ASSERT_TRUE(attempt.badAlloc) << "allocation " << n << " failed silently";
+                ASSERT_FALSE(attempt.otherException) << "allocation " << n;
+                // The display holds a record of the registry, as its owner; the left display's
+                // record keeps its settings.
+                const RegistryView after = View(s.host);
+                const KelvaneMfd* right =
+                    static_cast<KelvaneMfd*>(s.host.DisplayAt(MFD_RIGHT)->mfd);
+                ASSERT_TRUE(after.records.size() == 1 || after.records.size() == 2)
+                    << "allocation " << n;
+                EXPECT_NE(std::find(after.recordObjects.begin(), after.recordObjects.end(),
+                                    right->Settings()),
+                          after.recordObjects.end())
+                    << "allocation " << n;
+                EXPECT_EQ(right->Settings()->owner, right) << "allocation " << n;
+                EXPECT_EQ(after.recordObjects[0], before.recordObjects[0]) << "allocation " << n;
+                EXPECT_EQ(after.records[0].page, static_cast<int>(ENGINES)) << "allocation " << n;
+                // Reading the block again with memory to spare ends where a clean read ends.
+                sim::ScenarioReader again(kRightBlock);
+                s.host.ReadStatus(MFD_RIGHT, again);
+                EXPECT_TRUE(View(s.host) == read) << "allocation " << n;
+                ExerciseEverything(s.host);
+            }
+        }
+        const long neverGivenBack = gLive - liveBefore;
+        EXPECT_EQ(neverGivenBack, 0) << "allocation " << n;
+        if (done || HasFatalFailure())
+            break;
+    }
+    EXPECT_GT(n, 2);
 }
 
 // The counting itself: an allocation that fails is reported, the ones before it are not lost.
