@@ -2,17 +2,20 @@
 """Tables from kelvane_bench's JSON output: redraw against floor per page, allocations per
 redraw, and the time per item at both ends of each scaling benchmark.
 
-    bench/report.py RESULTS.json
+    bench/report.py RESULTS.json [MORE.json …]
 """
 import json
 import sys
 
 
-def main(path):
-    with open(path) as f:
-        data = json.load(f)
+def main(paths):
+    benchmarks = []
+    for path in paths:
+        with open(path) as f:
+            data = json.load(f)
+        benchmarks += data["benchmarks"]
     runs = {}
-    for b in data["benchmarks"]:
+    for b in benchmarks:
         # With repetitions, use the medians; without, the single runs.
         if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
             continue
@@ -54,4 +57,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[1:])
