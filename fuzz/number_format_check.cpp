@@ -21,10 +21,23 @@ const Prefix kPrefixes[] = {{"n", 1e-9}, {"\xB5", 1e-6}, {"m", 1e-3}, {"k", 1e3}
                             {"G", 1e9},  {"T", 1e12},    {"P", 1e15}, {"", 1.0}};
 
 // Within what four significant digits (or three decimals of the smallest prefix) allow.
-// Long double, so that the largest doubles, rounded up, still read as numbers.
-bool ReadsBackAs(long double shown, double x) {
-    const long double allowed = std::fmax(5.001e-4L * std::fabs(x), 5.001e-13L);
+// Within what four significant digits (or three decimals of the smallest prefix) allow.
+bool ReadsBackAs(double shown, double x) {
+    const double allowed = std::fmax(5.001e-4 * std::fabs(x), 5.001e-13);
     return std::fabs(shown - x) <= allowed;
+}
+
+// The exponent form read back by its mantissa: x brought to the mantissa's scale must match it
+// to half a unit of its last digit. (The largest doubles round up to a text beyond them, so the
+// text as a whole may not read back as a double.)
+bool MantissaReadsBackAs(const std::string& number, double x) {
+    const size_t e = number.find('e');
+    const double mantissa = std::strtod(number.substr(0, e).c_str(), nullptr);
+    const int exponent = std::atoi(number.c_str() + e + 1);
+    // In two steps, so that neither power of ten leaves the range of a double.
+    const double scaled =
+        x * std::pow(10.0, -(exponent / 2)) * std::pow(10.0, -(exponent - exponent / 2));
+    return std::fabs(scaled - mantissa) <= 5.001e-4 * std::fmax(std::fabs(mantissa), 1.0);
 }
 
 // "%11.3e " with a three-digit exponent: [blanks][sign]d.ddde±ddd and one blank.
@@ -54,8 +67,7 @@ void CheckExponentText(const char* text, double x, bool sign, bool padded) {
           "exponent text of the wrong shape", t);
     for (size_t i : {at + 2, at + 3, at + 4, at + 7, at + 8, at + 9})
         Check(std::isdigit(static_cast<unsigned char>(number[i])), "non-digit in exponent text", t);
-    Check(ReadsBackAs(std::strtold(number.c_str(), nullptr), x), "exponent text reads back wrong",
-          t);
+    Check(MantissaReadsBackAs(number, x), "exponent text reads back wrong", t);
 }
 
 void CheckPrefixText(const char* text, double x, bool sign) {
@@ -76,7 +88,7 @@ void CheckPrefixText(const char* text, double x, bool sign) {
     if (sign)
         Check(number[0] == '+' || number[0] == '-', "sign missing", t);
     char* end = nullptr;
-    const long double shown = std::strtold(number.c_str(), &end);
+    const double shown = std::strtod(number.c_str(), &end);
     Check(*end == '\0', "prefix text's number does not read", t);
     Check(ReadsBackAs(shown * found->factor, x), "prefix text reads back wrong", t);
     // Four significant digits: the number before the prefix has at most three decimals.

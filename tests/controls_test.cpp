@@ -1,7 +1,7 @@
 // The four buttons: labels, menu and every transition a press makes.
 #include "module_fixture.h"
 
-#include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -132,7 +132,12 @@ TEST_F(ControlsTest, OnlyAPressOfButtonsZeroToThreeIsTaken) {
         EXPECT_FALSE(Press(0, event)) << event;
     for (int button : {-1, 4, 100})
         EXPECT_FALSE(Press(button)) << button;
-    EXPECT_EQ(0, std::memcmp(&before, &S(), sizeof before));
+    // Field by field: a byte comparison would read the record's padding, which is never written.
+    const auto fields = [](const MfdSettings& s) {
+        return std::make_tuple(s.parametersMode, s.massDisplay, s.enginesDisplay, s.notation,
+                               s.tankIndex, s.engineIndex, s.vessel, s.owner, s.mfdId);
+    };
+    EXPECT_EQ(fields(before), fields(S()));
     // Any mask with the press bit counts.
     EXPECT_TRUE(Press(2, PANEL_MOUSE_LBDOWN | PANEL_MOUSE_RBDOWN));
     EXPECT_EQ(S().notation, EXP);
