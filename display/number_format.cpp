@@ -28,34 +28,48 @@ const PrefixRow kLadder[] = {
     {1e9, 1e6, "M"},   {1e12, 1e9, "G"},     {1e15, 1e12, "T"}, {1e18, 1e15, "P"},
 };
 
-// Exponent form built from the C library's "%.3e", with the exponent widened to at least three
-// digits: some C libraries print two, the display always shows three.
+// Exponent form from one "%.3e", with the exponent widened to at least three digits by hand:
+// some C libraries print two, the display always shows three. The text is right-aligned in
+// `width` characters and followed by one blank.
 void FormatExponentText(char* buffer, double x, bool sign, int width) {
-    char raw[kValueBufferSize];
     char text[kValueBufferSize];
-    if (isnan(x)) {
-        FormatText(text, sizeof text, "%s", "nan");
-    } else if (isinf(x)) {
-        FormatText(text, sizeof text, "%s", x < 0 ? "-inf" : sign ? "+inf" : "inf");
+    size_t length = 0;
+    if (isnan(x) || isinf(x)) {
+        const char* word = isnan(x) ? "nan" : x < 0 ? "-inf" : sign ? "+inf" : "inf";
+        length = strlen(word);
+        memcpy(text, word, length);
     } else {
+        char raw[kValueBufferSize];
         FormatText(raw, sizeof raw, sign ? "%+.3e" : "%.3e", x);
         const char* e = strchr(raw, 'e');
-        if (!e) {
-            FormatText(text, sizeof text, "%s", raw);
-        } else {
-            const char exponentSign = e[1] == '-' ? '-' : '+';
+        if (!e)
+            e = raw + strlen(raw);
+        length = static_cast<size_t>(e - raw);
+        memcpy(text, raw, length);
+        if (*e == 'e') {
             const char* digits = e + 1;
+            const char exponentSign = *digits == '-' ? '-' : '+';
             if (*digits == '+' || *digits == '-')
                 ++digits;
-            while (*digits == '0' && strlen(digits) > 3)
+            size_t count = strlen(digits);
+            while (count > 3 && *digits == '0') {
                 ++digits;
-            const size_t mantissa = static_cast<size_t>(e - raw);
-            FormatText(text, sizeof text, "%.*se%c%s%s", static_cast<int>(mantissa), raw,
-                       exponentSign, strlen(digits) < 3 ? (strlen(digits) < 2 ? "00" : "0") : "",
-                       digits);
+                --count;
+            }
+            text[length++] = 'e';
+            text[length++] = exponentSign;
+            for (size_t pad = count; pad < 3; ++pad)
+                text[length++] = '0';
+            memcpy(text + length, digits, count);
+            length += count;
         }
     }
-    FormatText(buffer, kValueBufferSize, "%*s ", width, text);
+    // Right-align, then the blank; the result always fits the caller's 64 bytes.
+    const size_t padding = length < static_cast<size_t>(width) ? width - length : 0;
+    memset(buffer, ' ', padding);
+    memcpy(buffer + padding, text, length);
+    buffer[padding + length] = ' ';
+    buffer[padding + length + 1] = '\0';
 }
 
 void FormatWithPrefix(char* buffer, double x, bool sign) {
