@@ -94,18 +94,14 @@ MfdSettings* MfdRegistry::RebindDisplay(KelvaneMfd* display, int id) {
 }
 
 void MfdRegistry::DeleteVessel(VESSEL* vessel) {
-    size_t i = 0;
-    while (i < records.Size()) {
-        MfdSettings* record = records.At(i);
-        if (record->vessel != vessel) {
-            ++i;
-            continue;
-        }
-        records.RemoveAt(i);
+    records.RemoveWhere([this, vessel](MfdSettings* record) {
+        if (record->vessel != vessel)
+            return false;
         // Held records stay with their displays, which free them when the last one closes.
         if (!HeldByOpenDisplay(record, nullptr))
             delete record;
-    }
+        return true;
+    });
 }
 
 void MfdRegistry::ReleaseRegistry() {

@@ -49,6 +49,15 @@ public:
         --size_;
     }
 
+    // Removes every element for which `remove` is true in one pass, keeping the others' order.
+    template <class Predicate> void RemoveWhere(Predicate remove) {
+        size_t kept = 0;
+        for (size_t i = 0; i < size_; ++i)
+            if (!remove(items_[i]))
+                items_[kept++] = items_[i];
+        size_ = kept;
+    }
+
     // Empties the list and gives back its storage.
     void Clear() {
         delete[] items_;
