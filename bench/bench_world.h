@@ -6,6 +6,7 @@
 #include "module/module.h"
 #include "settings/mfd_registry.h"
 #include "sim/host.h"
+#include "sim/linked_module.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,16 +17,7 @@ namespace bench {
 // Heap allocations made through operator new since the program started (counting_allocator.cpp).
 long AllocationCount();
 
-inline sim::ModuleExports LinkedModule() {
-    sim::ModuleExports e;
-    e.initModule = InitModule;
-    e.exitModule = ExitModule;
-    e.getModuleVersion = GetModuleVersion;
-    e.deleteVessel = opcDeleteVessel;
-    e.saveState = opcSaveState;
-    e.loadState = opcLoadState;
-    return e;
-}
+inline sim::ModuleExports LinkedModule() { return sim::LinkedModuleExports(); }
 
 // One host for the whole program; Restart gives a fresh registry and no vessels.
 inline sim::Host& TheHost() {

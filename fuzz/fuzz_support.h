@@ -8,6 +8,7 @@
 #include "module/module.h"
 #include "settings/mfd_registry.h"
 #include "sim/host.h"
+#include "sim/linked_module.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -30,16 +31,7 @@ inline void Check(bool holds, const char* what, const std::string& detail = std:
         Fail(what, detail);
 }
 
-inline sim::ModuleExports LinkedModule() {
-    sim::ModuleExports e;
-    e.initModule = InitModule;
-    e.exitModule = ExitModule;
-    e.getModuleVersion = GetModuleVersion;
-    e.deleteVessel = opcDeleteVessel;
-    e.saveState = opcSaveState;
-    e.loadState = opcLoadState;
-    return e;
-}
+inline sim::ModuleExports LinkedModule() { return sim::LinkedModuleExports(); }
 
 // A host with the module linked in, unloaded (and every record released) when it goes.
 struct LinkedHost {

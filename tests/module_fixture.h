@@ -6,22 +6,14 @@
 #include "settings/mfd_registry.h"
 #include "sim/frame_text.h"
 #include "sim/host.h"
+#include "sim/linked_module.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-inline sim::ModuleExports LinkedExports() {
-    sim::ModuleExports e;
-    e.initModule = InitModule;
-    e.exitModule = ExitModule;
-    e.getModuleVersion = GetModuleVersion;
-    e.deleteVessel = opcDeleteVessel;
-    e.saveState = opcSaveState;
-    e.loadState = opcLoadState;
-    return e;
-}
+inline sim::ModuleExports LinkedExports() { return sim::LinkedModuleExports(); }
 
 inline sim::ThrusterSpec Thruster(VECTOR3 pos, VECTOR3 dir, double max0, double isp0, int tank) {
     sim::ThrusterSpec t;
