@@ -113,19 +113,26 @@ BENCHMARK(BM_LoadStateBlocks)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMicrosecond);
 
-// N records of other vessels, then the one the display takes: the search passes all of them.
-void BM_AttachDisplayRecords(benchmark::State& state) {
+// N free records of other vessels, then the one record of CP-7 that a display opened there
+// takes: the registry's search passes all of them. Gives CP-7 and that record's display id.
+sim::Vessel* LoadRecordsBeforeOwn(long count, int& id) {
     bench::Restart();
     sim::Host& host = bench::TheHost();
     AddBlockVessels(host);
-    sim::Vessel* last = host.FindVessel("CP-7");
-    std::vector<std::string> lines = ModuleBlock(state.range(0), "GL-01");
+    std::vector<std::string> lines = ModuleBlock(count, "GL-01");
     lines.pop_back();
     const std::vector<std::string> own = ModuleBlock(1, "CP-7");
     lines.insert(lines.end(), own.begin(), own.end());
     sim::ScenarioReader reader(lines);
     host.LoadState(reader);
-    const int id = gRegistry->RecordAt(gRegistry->RecordCount() - 1)->mfdId;
+    id = gRegistry->RecordAt(gRegistry->RecordCount() - 1)->mfdId;
+    return host.FindVessel("CP-7");
+}
+
+// N records of other vessels, then the one the display takes: the search passes all of them.
+void BM_AttachDisplayRecords(benchmark::State& state) {
+    int id = 0;
+    sim::Vessel* last = LoadRecordsBeforeOwn(state.range(0), id);
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
         KelvaneMfd* display = new KelvaneMfd(id, 256, 256, last);
@@ -149,17 +156,8 @@ BENCHMARK(BM_AttachDisplayRecords)
 
 // The same display opened and closed, as the host does it: AttachDisplay and DetachDisplay.
 void BM_AttachDetachRecords(benchmark::State& state) {
-    bench::Restart();
-    sim::Host& host = bench::TheHost();
-    AddBlockVessels(host);
-    sim::Vessel* last = host.FindVessel("CP-7");
-    std::vector<std::string> lines = ModuleBlock(state.range(0), "GL-01");
-    lines.pop_back();
-    const std::vector<std::string> own = ModuleBlock(1, "CP-7");
-    lines.insert(lines.end(), own.begin(), own.end());
-    sim::ScenarioReader reader(lines);
-    host.LoadState(reader);
-    const int id = gRegistry->RecordAt(gRegistry->RecordCount() - 1)->mfdId;
+    int id = 0;
+    sim::Vessel* last = LoadRecordsBeforeOwn(state.range(0), id);
     for (auto _ : state)
         delete new KelvaneMfd(id, 256, 256, last);
     PerItem(state, "per_record");
