@@ -50,6 +50,7 @@ typedef int OAPI_MSGTYPE;
 #else
 typedef LRESULT OAPI_MSGTYPE;
 #endif
+static_assert(sizeof(OAPI_MSGTYPE) == sizeof(void*), "a display's address must fit the result");
 
 #define OAPI_MSG_MFD_OPENED 1
 #define OAPI_MSG_MFD_CLOSED 2

@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
-"""Checks the built plug-in against what the simulator's 32-bit executable offers.
+"""Checks the built plug-in against what the simulator's executable offers.
 
 Windows refuses to load a DLL that imports a name its provider does not export, so the build
 fails here instead: every import from orbiter.exe must demangle to a line of the host's export
 list, and nothing may be imported from any library but orbiter.exe, msvcrt.dll, kernel32.dll and
-gdi32.dll. It also checks that the file is a 32-bit DLL, exports the module's six callbacks
-unmangled, and carries a SafeSEH handler table (without one Windows runs none of its exception
-handlers). With --def, every name of the host's import definition must be in the list too.
+gdi32.dll. It also checks that the file is a DLL of the edition's kind and exports the module's
+six callbacks unmangled. A 32-bit DLL must carry a SafeSEH handler table (without one Windows
+runs none of its exception handlers), a 64-bit one an unwind table (without one no exception
+passes through it). The export list is the 32-bit host's; the 64-bit host exports the same
+functions, whose demangled names differ in two ways only: members are __cdecl, not __thiscall,
+and pointers carry __ptr64. With --def, every name of the host's import definition must be in
+the list too.
 
-  check_imports.py [--llvm-bin DIR] --host-exports FILE [--def orbiter.def] Kelvane.dll
+  check_imports.py [--llvm-bin DIR] --host-exports FILE [--machine x86|x64] [--def FILE] DLL
 """
 import argparse
 import os
@@ -22,11 +26,29 @@ MODULE_EXPORTS = {"InitModule", "ExitModule", "GetModuleVersion",
                   "opcDeleteVessel", "opcSaveState", "opcLoadState"}
 
 
+MACHINES = {
+    # machine: (llvm-readobj's format name, what the check calls it)
+    "x86": ("COFF-i386", "32-bit (i386)"),
+    "x64": ("COFF-x86-64", "64-bit (x86-64)"),
+}
+
+
 def normalise(declaration):
     """One spelling for a demangled declaration: demanglers differ only in blanks around
     punctuation ("char *&" and "char * &", "(void) const" and "(void)const")."""
     text = re.sub(r"\s*([^\w\s])\s*", r"\1", declaration.strip())
     return re.sub(r"\s+", " ", text)
+
+
+def as_32_bit(declaration):
+    """A 64-bit host name as the 32-bit list spells it: no __ptr64, and a member's __cdecl is
+    __thiscall there. A free function or a static member keeps its __cdecl. A name that already
+    says __thiscall is a 32-bit one, which the 64-bit host does not have: None."""
+    text = normalise(re.sub(r"\b__ptr64\b", " ", declaration))
+    if "__thiscall" in text:
+        return None
+    member = re.match(r"(public|protected|private):(?!static )", text)
+    return text.replace("__cdecl", "__thiscall", 1) if member else text
 
 
 def read_host_exports(path):
@@ -97,19 +119,30 @@ def read_def_names(path):
 
 
 def find_problems(headers, load_config, exports_text, imports_text, demangle, host_exports,
-                  def_names=()):
-    """What is wrong with a DLL, from llvm-readobj's reports on it. demangle maps a list of
-    decorated names to {name: declaration or None}. Returns (problems, summary)."""
+                  def_names=(), machine="x86"):
+    """What is wrong with a DLL for the host's edition `machine`, from llvm-readobj's reports on
+    it. demangle maps a list of decorated names to {name: declaration or None}. Returns
+    (problems, summary)."""
     problems = []
-    if "Format: COFF-i386" not in headers or "IMAGE_FILE_DLL" not in headers:
-        problems.append("not a 32-bit (i386) Windows DLL")
-    if "IMAGE_DLL_CHARACTERISTICS_NO_SEH" in headers:
-        problems.append("marked NO_SEH: Windows would run none of its exception handlers")
-
-    m = re.search(r"SEHandlerCount: (\d+)", load_config)
-    handlers = int(m.group(1)) if m else 0
-    if handlers == 0:
-        problems.append("no SafeSEH handler table in the load configuration")
+    format_name, kind = MACHINES[machine]
+    if f"Format: {format_name}" not in headers or "IMAGE_FILE_DLL" not in headers:
+        problems.append(f"not a {kind} Windows DLL")
+    if machine == "x86":
+        if "IMAGE_DLL_CHARACTERISTICS_NO_SEH" in headers:
+            problems.append("marked NO_SEH: Windows would run none of its exception handlers")
+        m = re.search(r"SEHandlerCount: (\d+)", load_config)
+        handlers = int(m.group(1)) if m else 0
+        if handlers == 0:
+            problems.append("no SafeSEH handler table in the load configuration")
+        unwinding = f"SafeSEH table of {handlers} handlers"
+    else:
+        # Each RUNTIME_FUNCTION entry of the exception directory is 12 bytes.
+        m = re.search(r"ExceptionTableSize: (0x[0-9A-Fa-f]+|\d+)", headers)
+        functions = int(m.group(1), 0) // 12 if m else 0
+        if functions == 0:
+            problems.append("no unwind table: no exception could pass through the DLL")
+        unwinding = f"unwind table of {functions} functions"
+    host_form = as_32_bit if machine == "x64" else normalise
 
     exports = [e for e in parse_exports(exports_text) if e]
     if set(exports) != MODULE_EXPORTS or len(exports) != len(MODULE_EXPORTS):
@@ -126,19 +159,18 @@ def find_problems(headers, load_config, exports_text, imports_text, demangle, ho
     for name, declaration in sorted(demangle(host_names).items()):
         if declaration is None:
             problems.append(f"imports {name} from {HOST_LIBRARY}, which does not demangle")
-        elif normalise(declaration) not in host_exports:
+        elif host_form(declaration) not in host_exports:
             problems.append(f"imports {name} ({declaration}) from {HOST_LIBRARY}, "
                             "which the host does not export")
 
     for name, declaration in sorted(demangle(list(def_names)).items()):
-        if declaration is None or normalise(declaration) not in host_exports:
+        if declaration is None or host_form(declaration) not in host_exports:
             problems.append(f"the host's .def names {name} "
                             f"({declaration or 'not demangled'}), which the host does not export")
 
     counts = ", ".join(f"{len(n)} from {lib}" for lib, n in sorted(imports.items()))
-    summary = (f"exports {', '.join(sorted(exports))}; imports {counts}; "
-               f"{len(host_names)} host names all in the host's export list; "
-               f"SafeSEH table of {handlers} handlers")
+    summary = (f"{kind} DLL; exports {', '.join(sorted(exports))}; imports {counts}; "
+               f"{len(host_names)} host names all in the host's export list; {unwinding}")
     return problems, summary
 
 
@@ -146,6 +178,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--llvm-bin", default="/usr/lib/llvm-14/bin")
     parser.add_argument("--host-exports", required=True)
+    parser.add_argument("--machine", choices=sorted(MACHINES), default="x86")
     parser.add_argument("--def", dest="def_file")
     parser.add_argument("dll")
     args = parser.parse_args()
@@ -159,7 +192,8 @@ def main():
         imports_text=run(readobj, "--coff-imports", args.dll),
         demangle=lambda names: demangle(undname, names),
         host_exports=read_host_exports(args.host_exports),
-        def_names=read_def_names(args.def_file) if args.def_file else ())
+        def_names=read_def_names(args.def_file) if args.def_file else (),
+        machine=args.machine)
 
     dll = os.path.basename(args.dll)
     for p in problems:

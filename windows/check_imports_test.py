@@ -18,6 +18,13 @@ DEMANGLED = {
     # Same name, other parameter: a const char* the host does not export.
     "?InitLib@@YAXPBD@Z": "void __cdecl InitLib(char const *)",
     "?Bogus@@": None,
+    # The 64-bit host's names, as one demangler prints them with __ptr64 and another without.
+    "?GetName@VESSEL@@QEBAPEADXZ":
+        "public: char * __ptr64 __cdecl VESSEL::GetName(void) const __ptr64",
+    "?oapiReadScenario_nextline@@YA_NPEAXAEAPEAD@Z":
+        "bool __cdecl oapiReadScenario_nextline(void *, char *&)",
+    "?InitLib@@YAXPEAUHINSTANCE__@@@Z": "void __cdecl InitLib(struct HINSTANCE__ * __ptr64)",
+    "?InitLib@@YAXPEBD@Z": "void __cdecl InitLib(char const * __ptr64)",
 }
 
 DLL_HEADERS = """Format: COFF-i386
@@ -59,13 +66,33 @@ GOOD_IMPORTS = [
 ]
 SIX = sorted(check_imports.MODULE_EXPORTS)
 
+DLL64_HEADERS = """Format: COFF-x86-64
+Arch: x86_64
+  Characteristics [ (0x2022)
+    IMAGE_FILE_DLL (0x2000)
+    IMAGE_FILE_EXECUTABLE_IMAGE (0x2)
+    IMAGE_FILE_LARGE_ADDRESS_AWARE (0x20)
+  ]
+  ExceptionTableRVA: 0x9000
+  ExceptionTableSize: 0x318
+"""
+GOOD_IMPORTS64 = GOOD_IMPORTS[:3] + [
+    ("orbiter.exe", ["?GetName@VESSEL@@QEBAPEADXZ", "?oapiReadScenario_nextline@@YA_NPEAXAEAPEAD@Z",
+                     "?InitLib@@YAXPEAUHINSTANCE__@@@Z"]),
+]
+
 
 def problems(headers=DLL_HEADERS, load_config=LOAD_CONFIG, exports=SIX, imports=GOOD_IMPORTS,
-             def_names=()):
+             def_names=(), machine="x86"):
     found, _ = check_imports.find_problems(
         headers, load_config, export_report(exports), import_report(imports),
-        lambda names: {n: DEMANGLED.get(n) for n in names}, HOST_EXPORTS, def_names)
+        lambda names: {n: DEMANGLED.get(n) for n in names}, HOST_EXPORTS, def_names, machine)
     return found
+
+
+def problems64(**changes):
+    return problems(**{"headers": DLL64_HEADERS, "load_config": "", "imports": GOOD_IMPORTS64,
+                       "machine": "x64", **changes})
 
 
 class FindProblemsTest(unittest.TestCase):
@@ -104,6 +131,42 @@ class FindProblemsTest(unittest.TestCase):
                 found = problems(**changes)
                 self.assertEqual(len(found), 1, found)
                 self.assertIn(expected, found[0])
+
+
+class SixtyFourBitTest(unittest.TestCase):
+    def test_a_dll_like_the_real_one_passes(self):
+        self.assertEqual(problems64(), [])
+
+    def test_each_fault_is_reported(self):
+        orbiter = dict(GOOD_IMPORTS64)["orbiter.exe"]
+        cases = [
+            ("a host name whose 32-bit form the host does not export",
+             dict(imports=GOOD_IMPORTS64[:3] + [("orbiter.exe", orbiter + ["?InitLib@@YAXPEBD@Z"])]),
+             "InitLib(char const * __ptr64)"),
+            ("a 32-bit host name in a 64-bit DLL",
+             dict(imports=GOOD_IMPORTS64[:3] + [("orbiter.exe", ["?GetName@VESSEL@@QBEPADXZ"])]),
+             "which the host does not export"),
+            ("no unwind table", dict(headers=DLL64_HEADERS.replace("0x318", "0x0")), "unwind table"),
+            ("a 32-bit DLL", dict(headers=DLL64_HEADERS.replace("COFF-x86-64", "COFF-i386")),
+             "not a 64-bit"),
+        ]
+        for what, changes, expected in cases:
+            with self.subTest(what):
+                found = problems64(**changes)
+                self.assertEqual(len(found), 1, found)
+                self.assertIn(expected, found[0])
+
+    def test_only_members_change_their_calling_convention(self):
+        cases = [
+            ("public: char * __ptr64 __cdecl VESSEL::GetName(void) const __ptr64",
+             "public: char * __thiscall VESSEL::GetName(void)const"),
+            ("public: virtual __cdecl MFD::~MFD(void) __ptr64", "public: virtual __thiscall MFD::~MFD(void)"),
+            ("public: static int __cdecl MFD::Count(void)", "public: static int __cdecl MFD::Count(void)"),
+            ("void __cdecl InitLib(struct HINSTANCE__ * __ptr64)", "void __cdecl InitLib(struct HINSTANCE__ *)"),
+        ]
+        for x64, x86 in cases:
+            with self.subTest(x64):
+                self.assertEqual(check_imports.as_32_bit(x64), check_imports.normalise(x86))
 
 
 class NormaliseTest(unittest.TestCase):

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Runs the stand-in orbiter.exe under Wine. It loads Modules/Plugin/Kelvane.dll from beside itself,
-# drives it as the simulator does and prints what the display drew. The test fails when the run
-# fails one of its checks, when its transcript differs from windows/smoke/expected-transcript.txt,
-# when Wine reports an import it cannot resolve (Windows would refuse such a DLL), or when the
-# drawn frames differ from what kelvane-sim, the native stand-in host, prints for the same vessels,
-# buttons and scenario.
-#   windows/smoke_test.sh [BUILD_DIR] [--regenerate]
+# Runs the stand-in orbiter.exe of one edition under Wine: 32-bit Wine for the x86 build, 64-bit
+# Wine for the x64 one. It loads Modules/Plugin/Kelvane.dll from beside itself, drives it as the
+# simulator does and prints what the display drew. The test fails when the run fails one of its
+# checks, when its transcript differs from windows/smoke/expected-transcript.txt (the same for
+# both editions), when Wine reports an import it cannot resolve (Windows would refuse such a
+# DLL), or when the drawn frames differ from what kelvane-sim, the native stand-in host, prints
+# for the same vessels, buttons and scenario.
+#   windows/smoke_test.sh [BUILD_DIR] [--regenerate]     (default: build-windows/x64)
 # --regenerate rewrites the expected transcript from this run (review the difference before
 # committing it). KELVANE_NATIVE_BUILD names the native build with kelvane-sim (default: build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build-windows
+build=$root/build-windows/x64
 regenerate=no
 for arg in "$@"; do
   case $arg in
@@ -23,17 +24,27 @@ expected=$smoke/expected-transcript.txt
 out=$build/smoke
 native=${KELVANE_NATIVE_BUILD:-$root/build}
 
-command -v wine >/dev/null || { echo "smoke test: wine is not installed" >&2; exit 1; }
 [ -f "$build/orbiter.exe" ] && [ -f "$build/Modules/Plugin/Kelvane.dll" ] ||
   { echo "smoke test: build $build first (windows/build.sh)" >&2; exit 1; }
 
+# The edition is the stand-in host's own: each Wine loader runs programs of its bitness only.
+format=$(/usr/lib/llvm-14/bin/llvm-readobj --file-headers "$build/orbiter.exe" | sed -n 's/^Format: //p')
+case $format in
+  COFF-i386) bits=32 loader=/usr/lib/wine/wine package=wine32:i386 ;;
+  COFF-x86-64) bits=64 loader=/usr/lib/wine/wine64 package=wine64 ;;
+  *) echo "smoke test: $build/orbiter.exe is no Windows program ($format)" >&2; exit 1 ;;
+esac
+edition="$bits-bit"
+[ -x "$loader" ] || { echo "smoke test ($edition): $loader is missing (Debian's $package)" >&2; exit 1; }
+
 export WINEPREFIX=$build/wineprefix
+export WINEARCH=win$bits
 export WINEDEBUG=-all,warn+module
 # No Mono or Gecko: the prefix is made quicker and asks nothing.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "smoke test: creating the Wine prefix $WINEPREFIX"
-  wineboot -i >"$build/wineboot.log" 2>&1
+  echo "smoke test ($edition): creating the Wine prefix $WINEPREFIX"
+  "$loader" wineboot -i >"$build/wineboot.log" 2>&1
 fi
 
 # The default prefix maps drive Z: to the root of the file system.
@@ -44,23 +55,27 @@ mkdir -p "$out/frames"
 args=(--scenario "$(winpath "$smoke/status-and-state.scn")" --frames "$(winpath "$out/frames")")
 [ $regenerate = yes ] || args+=(--expect "$(winpath "$expected")")
 status=0
-(cd "$build" && wine orbiter.exe "${args[@]}") >"$out/transcript.txt" 2>"$out/wine.log" || status=$?
+# The run uses up the memory it may have to make the module's allocation fail for real. A 32-bit
+# process has 4 GiB at most; a 64-bit one gets the same under a limit, as Wine could not reserve
+# its 128 TiB in reasonable time.
+(cd "$build" && ulimit -v $((4 * 1024 * 1024)) && exec "$loader" orbiter.exe "${args[@]}") \
+  >"$out/transcript.txt" 2>"$out/wine.log" || status=$?
 
 failed=no
 if grep -q "No implementation for" "$out/wine.log"; then
-  echo "smoke test: Wine could not resolve imports of the plug-in:" >&2
+  echo "smoke test ($edition): Wine could not resolve imports of the plug-in:" >&2
   grep "No implementation for" "$out/wine.log" >&2
   failed=yes
 fi
 if [ $status -ne 0 ]; then
-  echo "smoke test: orbiter.exe exited with $status; its failures:" >&2
+  echo "smoke test ($edition): orbiter.exe exited with $status; its failures:" >&2
   grep -E "^(FAIL|.*checks failed)" "$out/transcript.txt" >&2 || tail -20 "$out/transcript.txt" >&2
   grep -E "^ *(expected|drawn):" "$out/transcript.txt" >&2 || true
   failed=yes
 fi
 if [ $regenerate = yes ] && [ $failed = no ]; then
   cp "$out/transcript.txt" "$expected"
-  echo "smoke test: wrote $expected"
+  echo "smoke test ($edition): wrote $expected"
 fi
 
 # The frames as the display drew them: from "[MFD ...]" to "[buttons] ...".
@@ -84,22 +99,22 @@ if [ -x "$sim" ]; then
   "$sim" --size 256x256 -e "$script" >"$out/kelvane-sim.txt"
   frames "$out/kelvane-sim.txt" >"$out/frames-native.txt"
   if ! diff -u "$out/frames-native.txt" "$out/frames-wine.txt" >"$out/frames.diff"; then
-    echo "smoke test: under Wine the display drew other text than in kelvane-sim:" >&2
+    echo "smoke test ($edition): under Wine the display drew other text than in kelvane-sim:" >&2
     cat "$out/frames.diff" >&2
     failed=yes
   else
-    echo "smoke test: $(grep -c '^\[MFD ' "$out/frames-wine.txt") frames drawn under Wine equal kelvane-sim's"
+    echo "smoke test ($edition): $(grep -c '^\[MFD ' "$out/frames-wine.txt") frames drawn under Wine equal kelvane-sim's"
   fi
 elif [ -n "${CI:-}" ]; then
-  echo "smoke test: $sim is missing; CI builds it before this test" >&2
+  echo "smoke test ($edition): $sim is missing; CI builds it before this test" >&2
   failed=yes
 else
-  echo "smoke test: no $sim: the comparison with the native stand-in host is skipped"
+  echo "smoke test ($edition): no $sim: the comparison with the native stand-in host is skipped"
 fi
 
 if [ $failed = yes ]; then
-  echo "smoke test: FAILED (transcript, Wine log and frames in $out)" >&2
+  echo "smoke test ($edition): FAILED (transcript, Wine log and frames in $out)" >&2
   exit 1
 fi
 grep -E "^(transcript matches|ink:|allocation failure|FreeLibrary)" "$out/transcript.txt" | sort | uniq -c
-echo "smoke test: passed; pictures of the frames in $out/frames"
+echo "smoke test ($edition): passed; pictures of the frames in $out/frames"

@@ -1,27 +1,4 @@
-# Cross-compiles for 32-bit Windows with the MSVC C++ ABI (the simulator's own compiler's name
-# decoration, __thiscall, one deleting destructor per vtable): clang in MSVC mode and lld-link,
-# without Microsoft's headers or libraries.
-set(CMAKE_SYSTEM_NAME Windows)
+# The simulator's 32-bit (x86) edition.
+set(KELVANE_WINDOWS_TARGET i686-pc-windows-msvc)
 set(CMAKE_SYSTEM_PROCESSOR X86)
-
-set(KELVANE_LLVM_BIN /usr/lib/llvm-14/bin CACHE PATH "Where clang 14, lld 14 and the LLVM 14 tools are")
-set(CMAKE_C_COMPILER ${KELVANE_LLVM_BIN}/clang)
-set(CMAKE_CXX_COMPILER ${KELVANE_LLVM_BIN}/clang++)
-set(CMAKE_C_COMPILER_TARGET i686-pc-windows-msvc)
-set(CMAKE_CXX_COMPILER_TARGET i686-pc-windows-msvc)
-set(CMAKE_LINKER ${KELVANE_LLVM_BIN}/lld-link)
-set(CMAKE_AR ${KELVANE_LLVM_BIN}/llvm-ar)
-set(CMAKE_RC_COMPILER ${KELVANE_LLVM_BIN}/llvm-rc)
-set(CMAKE_MT ${KELVANE_LLVM_BIN}/llvm-mt)
-
-# No C runtime library to link a test program against.
-set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
-set(CMAKE_C_STANDARD_LIBRARIES "")
-set(CMAKE_CXX_STANDARD_LIBRARIES "")
-
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# No Microsoft runtime library is linked; don't let CMake pick one.
-set(CMAKE_MSVC_RUNTIME_LIBRARY "")
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-windows-msvc.cmake)

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The plug-in as the simulator loads it: builds Kelvane.dll for 32-bit Windows (MSVC ABI) and the
-# stand-in orbiter.exe in build-windows/, checks what the DLL imports, and runs the stand-in host
-# under Wine. Installs clang, lld, the LLVM tools and Wine when they are missing. On a machine
-# that cannot run 32-bit programs the Wine run is skipped, and says so; the rest still runs.
+# The plug-in as the simulator loads it: builds Kelvane.dll for the simulator's 32-bit and 64-bit
+# editions (MSVC ABI), each with a stand-in orbiter.exe, in build-windows/x86 and build-windows/x64,
+# checks what each DLL imports, and runs each stand-in host under Wine of its bitness. Installs
+# clang, lld, the LLVM tools and Wine when they are missing. The 64-bit run needs no 32-bit
+# support and runs everywhere; on a machine that cannot run 32-bit programs the 32-bit run is
+# skipped, and says so.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -18,7 +20,7 @@ install() {
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 }
-install clang-14 lld-14 llvm-14 cmake ninja-build python3
+install clang-14 lld-14 llvm-14 cmake ninja-build python3 wine64
 
 echo "== import check and 32-bit check tests"
 PYTHONDONTWRITEBYTECODE=1 python3 -m unittest discover -s windows -p '*_test.py'
@@ -37,15 +39,17 @@ if [ $run32 = yes ]; then
   if ! installed wine32:i386; then
     dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
   fi
-  install wine wine32:i386
+  install wine32:i386
 fi
 
-echo "== Kelvane.dll and the stand-in orbiter.exe"
+echo "== Kelvane.dll for both editions and the stand-in orbiter.exe"
 windows/build.sh build-windows
 
+echo "== Wine smoke test, 64-bit"
+windows/smoke_test.sh build-windows/x64
 if [ $run32 = yes ]; then
-  echo "== Wine smoke test"
-  windows/smoke_test.sh build-windows
+  echo "== Wine smoke test, 32-bit"
+  windows/smoke_test.sh build-windows/x86
 else
-  echo "Wine smoke test (32-bit): skipped, this machine cannot run 32-bit programs (${run32_line#*: no: })"
+  echo "smoke test (32-bit): skipped, this machine cannot run 32-bit programs (${run32_line#*: no: })"
 fi

@@ -1,7 +1,7 @@
 // The pieces of a C++ runtime the plug-in needs without Microsoft's libraries: dynamic
 // initialisers, operator new and delete on msvcrt.dll's heap, the standard allocation exception,
-// the symbols the compiler's exception code refers to, and the load configuration that carries
-// the table of registered exception handlers.
+// the symbols the compiler's exception code refers to, and (32-bit only) the division helper and
+// the load configuration that carries the table of registered exception handlers.
 #include "runtime/cxx_runtime.h"
 #include "runtime/standard_exceptions.h"
 
@@ -31,6 +31,7 @@ void RunStaticInitialisers() {
 // Every object file that uses floating point refers to this marker.
 extern "C" int _fltused = 0;
 
+#if defined(_M_IX86)
 // --- 64-bit division ---
 // A 32-bit processor divides 64-bit integers in a helper the compiler calls by name. Microsoft's
 // static library supplies it; msvcrt.dll does not export it everywhere (Wine's has none), so it
@@ -56,6 +57,7 @@ extern "C" unsigned long long __stdcall DivideUnsigned64(unsigned long long divi
     }
     return quotient;
 }
+#endif
 
 // --- Standard exceptions ---
 std::exception::~exception() noexcept {}
@@ -101,14 +103,22 @@ extern "C" void __std_terminate() {
 
 // The type descriptors of thrown types point at type_info's virtual table, which lives in
 // Microsoft's library. Only typeid would use it; exception matching compares names. Its one
-// entry is the scalar deleting destructor, which here deletes nothing.
-static void* __thiscall DestroyNoTypeInfo(void* self, unsigned) {
+// entry is the scalar deleting destructor, which here deletes nothing. (x64 has one calling
+// convention, and C names without the leading underscore.)
+#if defined(_M_IX86)
+#define KELVANE_MEMBER_CALL __thiscall
+#pragma comment(linker, "/alternatename:??_7type_info@@6B@=_TypeInfoVftableStandIn")
+#else
+#define KELVANE_MEMBER_CALL
+#pragma comment(linker, "/alternatename:??_7type_info@@6B@=TypeInfoVftableStandIn")
+#endif
+static void* KELVANE_MEMBER_CALL DestroyNoTypeInfo(void* self, unsigned) {
     return self;
 }
 extern "C" const void* const TypeInfoVftableStandIn[1] = {
     reinterpret_cast<const void*>(&DestroyNoTypeInfo)};
-#pragma comment(linker, "/alternatename:??_7type_info@@6B@=_TypeInfoVftableStandIn")
 
+#if defined(_M_IX86)
 // --- Load configuration ---
 // Windows runs an image's exception handlers only when they are listed in the SafeSEH table of
 // its load configuration; without this directory the linker marks the image as having none.
@@ -163,3 +173,4 @@ extern "C" const LoadConfigDirectory32 _load_config_used = {sizeof(LoadConfigDir
                                                             0,
                                                             __safe_se_handler_table,
                                                             &__safe_se_handler_count};
+#endif

@@ -53,28 +53,39 @@ uint32_t ReadU32(const unsigned char* at) {
 bool RouteModuleTextOut(HMODULE module) {
     const unsigned char* image = reinterpret_cast<const unsigned char*>(module);
     const unsigned char* nt = image + ReadU32(image + 0x3C);
-    // Optional header at +24; the import directory is data directory 1, at +104 in PE32.
-    const uint32_t importRva = ReadU32(nt + 24 + 104);
+    // The optional header at +24 starts with its magic: PE32 for 32-bit images, PE32+ for 64-bit
+    // ones, whose data directories start 16 bytes later and whose import thunks are 64 bits. The
+    // plug-in has this host's bitness.
+    uint16_t magic;
+    memcpy(&magic, nt + 24, sizeof magic);
+    const uint16_t kExpectedMagic = sizeof(void*) == 8 ? 0x20B : 0x10B;
+    if (magic != kExpectedMagic)
+        return false;
+    const size_t dataDirectories = sizeof(void*) == 8 ? 112 : 96;
+    // The import directory is data directory 1.
+    const uint32_t importRva = ReadU32(nt + 24 + dataDirectories + 8);
     if (!importRva)
         return false;
+    const uintptr_t kByOrdinal = uintptr_t(1) << (sizeof(uintptr_t) * 8 - 1);
     for (const ImageImportDescriptor* d =
              reinterpret_cast<const ImageImportDescriptor*>(image + importRva);
          d->name; ++d) {
         if (_stricmp(reinterpret_cast<const char*>(image + d->name), "gdi32.dll") != 0)
             continue;
-        const uint32_t* names = reinterpret_cast<const uint32_t*>(image + d->originalFirstThunk);
-        uint32_t* slots = reinterpret_cast<uint32_t*>(const_cast<unsigned char*>(image)) +
-                          d->firstThunk / sizeof(uint32_t);
+        const uintptr_t* names = reinterpret_cast<const uintptr_t*>(image + d->originalFirstThunk);
+        uintptr_t* slots =
+            reinterpret_cast<uintptr_t*>(const_cast<unsigned char*>(image) + d->firstThunk);
         for (int i = 0; names[i]; ++i) {
-            if (names[i] & 0x80000000u)
-                continue; // imported by ordinal
-            const char* name = reinterpret_cast<const char*>(image + names[i] + 2);
+            if (names[i] & kByOrdinal)
+                continue;
+            const char* name =
+                reinterpret_cast<const char*>(image + static_cast<uint32_t>(names[i]) + 2);
             if (strcmp(name, "TextOutA") != 0)
                 continue;
             DWORD old = 0;
             if (!VirtualProtect(&slots[i], sizeof slots[i], PAGE_READWRITE, &old))
                 return false;
-            slots[i] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&RecordingTextOutA));
+            slots[i] = reinterpret_cast<uintptr_t>(&RecordingTextOutA);
             VirtualProtect(&slots[i], sizeof slots[i], old, &old);
             return true;
         }

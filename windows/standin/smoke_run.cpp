@@ -95,6 +95,12 @@ bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
         Fail("open %s: the module made no display", kDisplayNames[id]);
         return false;
     }
+    // The result carries the address of the display the module made, all of it.
+    if (static_cast<const void*>(mfd) != gLastMfd) {
+        Fail("open %s: the message procedure gave %p, the display is at %p", kDisplayNames[id],
+             static_cast<void*>(mfd), gLastMfd);
+        return false;
+    }
     DWORD cw, ch;
     CellSizeFor(height, cw, ch);
     SetCellSize(mfd, cw, ch);
@@ -231,6 +237,18 @@ bool LoadModule(const char* exePath) {
 // real, the host takes every free range of address space and then every block the C library's
 // heap can still give, keeping back one block the size of the display object. The display's
 // own allocation then gets that block and the module's next allocation fails.
+//
+// A 32-bit process has at most 4 GiB to take. A 64-bit one has 128 TiB, far more than Wine can
+// reserve in reasonable time, so it runs under a limit on its address space (the smoke test
+// gives it 4 GiB with ulimit -v). Without one the run stops taking memory at these caps and
+// fails, rather than using up the machine's.
+#if defined(_WIN64)
+const size_t kMaxReservedBytes = size_t(1) << 36;
+const size_t kMaxHeapBytes = size_t(1) << 32;
+#else
+const size_t kMaxReservedBytes = ~size_t(0);
+const size_t kMaxHeapBytes = ~size_t(0);
+#endif
 
 struct HeapHog {
     HeapHog* next;
@@ -239,24 +257,34 @@ HeapHog* gHogs = nullptr;
 void* gReservations[16384];
 int gReservationCount = 0;
 
-void TakeAllMemory(size_t keptBlockSize, void*& keptBlock) {
+// False when a cap stopped it before the memory ran out.
+bool TakeAllMemory(size_t keptBlockSize, void*& keptBlock) {
     keptBlock = malloc(keptBlockSize);
+    size_t reserved = 0;
     for (size_t size = size_t(1) << 30; size >= 64 * 1024; size /= 2) {
         while (gReservationCount <
                static_cast<int>(sizeof gReservations / sizeof gReservations[0])) {
+            if (size > kMaxReservedBytes - reserved)
+                return false;
             void* range = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
             if (!range)
                 break;
             gReservations[gReservationCount++] = range;
+            reserved += size;
         }
     }
+    size_t taken = 0;
     for (size_t size = 64 * 1024; size >= sizeof(HeapHog); size /= 2) {
         while (void* block = malloc(size)) {
             HeapHog* hog = static_cast<HeapHog*>(block);
             hog->next = gHogs;
             gHogs = hog;
+            if (size > kMaxHeapBytes - taken)
+                return false;
+            taken += size;
         }
     }
+    return true;
 }
 
 void GiveAllMemoryBack() {
@@ -292,7 +320,15 @@ void OpenWithoutMemory(Vessel& vessel) {
     const LPARAM pv = reinterpret_cast<LPARAM>(static_cast<VESSEL*>(&vessel));
 
     void* kept = nullptr;
-    TakeAllMemory(kDisplayObjectSize, kept);
+    if (!TakeAllMemory(kDisplayObjectSize, kept)) {
+        GiveAllMemoryBack();
+        free(kept);
+        Fail("allocation failure: memory did not run out within %lu MiB of address space and "
+             "%lu MiB of heap; run the host under a limit (ulimit -v)",
+             static_cast<unsigned long>(kMaxReservedBytes >> 20),
+             static_cast<unsigned long>(kMaxHeapBytes >> 20));
+        return;
+    }
     const bool exhausted = malloc(sizeof(HeapHog)) == nullptr;
     free(kept);
     bool caught = false, otherException = false, returned = false;
