@@ -24,28 +24,9 @@ expected=$smoke/expected-transcript.txt
 out=$build/smoke
 native=${KELVANE_NATIVE_BUILD:-$root/build}
 
-[ -f "$build/orbiter.exe" ] && [ -f "$build/Modules/Plugin/Kelvane.dll" ] ||
-  { echo "smoke test: build $build first (windows/build.sh)" >&2; exit 1; }
-
-# The edition is the stand-in host's own: each Wine loader runs programs of its bitness only.
-format=$(/usr/lib/llvm-14/bin/llvm-readobj --file-headers "$build/orbiter.exe" | sed -n 's/^Format: //p')
-case $format in
-  COFF-i386) bits=32 loader=/usr/lib/wine/wine package=wine32:i386 ;;
-  COFF-x86-64) bits=64 loader=/usr/lib/wine/wine64 package=wine64 ;;
-  *) echo "smoke test: $build/orbiter.exe is no Windows program ($format)" >&2; exit 1 ;;
-esac
-edition="$bits-bit"
-[ -x "$loader" ] || { echo "smoke test ($edition): $loader is missing (Debian's $package)" >&2; exit 1; }
-
-export WINEPREFIX=$build/wineprefix
-export WINEARCH=win$bits
-export WINEDEBUG=-all,warn+module
-# No Mono or Gecko: the prefix is made quicker and asks nothing.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "smoke test ($edition): creating the Wine prefix $WINEPREFIX"
-  "$loader" wineboot -i >"$build/wineboot.log" 2>&1
-fi
+# shellcheck source=windows/wine_env.sh
+. "$root/windows/wine_env.sh"
+wine_env "smoke test" "$build"
 
 # The default prefix maps drive Z: to the root of the file system.
 winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }

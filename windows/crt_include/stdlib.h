@@ -11,6 +11,7 @@ void* __cdecl malloc(size_t size);
 void __cdecl free(void* block);
 __declspec(noreturn) void __cdecl abort(void);
 __declspec(noreturn) void __cdecl exit(int status);
+int __cdecl atoi(const char* text);
 int __cdecl atexit(void(__cdecl* function)(void));
 
 #ifdef __cplusplus

@@ -6,6 +6,8 @@
 // pictures in the frames folder.
 //
 //   orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]
+//   orbiter.exe --time-redraw COUNT
+// The second form only times redraws of each page (see TimeRedraws) and prints the figures.
 #include "runtime/standard_exceptions.h"
 #include "standin/display_capture.h"
 #include "standin/stand_in_host.h"
@@ -57,6 +59,48 @@ template <class F> F ExportAs(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(Export(name)));
 }
 
+// --- Addresses above 4 GiB ---
+// A 64-bit host hands the module pointers that do not fit 32 bits, and the message procedure
+// must give back the display's address whole. Wine gives a new process its memory below 4 GiB,
+// where a cut-off address would go unnoticed, so before the module loads and before each display
+// opens the 64-bit host takes what is left of that range: address space until the system hands
+// out ranges above it, then the C library's heap until it does (blocks freed in between, by the
+// loader for one, come back there). What it takes stays taken for the whole run: a few MiB.
+const uintptr_t kFourGiB = uintptr_t(0xFFFFFFFFu) + 1;
+
+struct LowBlock {
+    LowBlock* next;
+};
+LowBlock* gLowBlocks = nullptr;
+
+bool Above4GiB(const void* p) {
+    return reinterpret_cast<uintptr_t>(p) >= kFourGiB;
+}
+
+void TakeMemoryBelow4GiB() {
+    for (size_t size = size_t(1) << 30; size >= 64 * 1024; size /= 2) {
+        for (int i = 0; i < 4096; ++i) {
+            void* range = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+            if (range && !Above4GiB(range))
+                continue;
+            if (range)
+                VirtualFree(range, 0, MEM_RELEASE);
+            break;
+        }
+    }
+    for (size_t size = 64 * 1024; size >= sizeof(LowBlock); size /= 2) {
+        while (void* block = malloc(size)) {
+            if (Above4GiB(block)) {
+                free(block);
+                break;
+            }
+            LowBlock* low = static_cast<LowBlock*>(block);
+            low->next = gLowBlocks;
+            gLowBlocks = low;
+        }
+    }
+}
+
 const MFDMODESPEC* FindMode(const char* name) {
     for (int i = 0; i < gModeCount; ++i)
         if (gModes[i].registered && gModes[i].spec.name && _stricmp(gModes[i].spec.name, name) == 0)
@@ -67,6 +111,8 @@ const MFDMODESPEC* FindMode(const char* name) {
 // The host's opening of a display: the extended message first, the plain one when that is
 // refused; then the host sets the character cell.
 bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
+    if (sizeof(void*) == 8)
+        TakeMemoryBelow4GiB();
     Instrument& in = gInstruments[id];
     const MFDMODESPEC* mode = FindMode("Kelvane");
     if (!mode) {
@@ -101,6 +147,9 @@ bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
              static_cast<void*>(mfd), gLastMfd);
         return false;
     }
+    if (sizeof(void*) == 8 && !Above4GiB(mfd))
+        Fail("open %s: the display lies below 4 GiB, so a cut-off address would pass",
+             kDisplayNames[id]);
     DWORD cw, ch;
     CellSizeFor(height, cw, ch);
     SetCellSize(mfd, cw, ch);
@@ -308,6 +357,8 @@ void OpenWithoutMemory(Vessel& vessel) {
     // The C library sets up its per-thread exception state on first use; do that while memory
     // is there, so the failure below is the module's alone.
     ThrowAndCatchOnce();
+    if (sizeof(void*) == 8)
+        TakeMemoryBelow4GiB();
     const MFDMODESPEC* mode = FindMode("Kelvane");
     if (!mode) {
         Fail("allocation failure: the mode is not registered");
@@ -481,6 +532,73 @@ int CompareWithExpected(const char* path) {
     return 0;
 }
 
+// --- Redraw timing ---
+// How long a redraw of each page takes with real GDI drawing into a memory device context, and
+// how long the same text runs take drawn by TextOutA alone; the difference is the module's own
+// work with the host queries it makes and the host's title. A figure to report, not a check:
+// rounds of redraws and of bare TextOutA calls alternate, and the medians are printed.
+double Median(double* values, int count) {
+    for (int i = 1; i < count; ++i)
+        for (int j = i; j > 0 && values[j - 1] > values[j]; --j) {
+            const double t = values[j];
+            values[j] = values[j - 1];
+            values[j - 1] = t;
+        }
+    return count % 2 ? values[count / 2] : (values[count / 2 - 1] + values[count / 2]) / 2;
+}
+
+int TimeRedraws(Vessel& vessel, int count) {
+    const int kSize = 256;
+    if (!OpenDisplay(MFD_LEFT, vessel, kSize, kSize))
+        return 1;
+    MFD* mfd = gInstruments[MFD_LEFT].mfd;
+    DWORD cw, ch;
+    CellSizeFor(kSize, cw, ch);
+    DisplaySurface surface;
+    if (!CreateSurface(surface, kSize, kSize, static_cast<int>(cw), static_cast<int>(ch))) {
+        DestroySurface(surface);
+        printf("FAIL: no memory device context\n");
+        return 1;
+    }
+    long long frequency = 0;
+    QueryPerformanceFrequency(&frequency);
+    const int kRounds = 7;
+    printf("redraw timing: %d-bit host, %s, %dx%d memory device context, median of %d rounds "
+           "of %d\n",
+           static_cast<int>(sizeof(void*) * 8), vessel.name, kSize, kSize, kRounds, count);
+    printf("%-8s %12s %16s %15s\n", "page", "redraw ns", "TextOutA ns", "module's share");
+    const char* const kPages[] = {"Mass", "Tanks", "Engines"};
+    static DrawnFrame frame;
+    for (const char* page : kPages) {
+        memset(&frame, 0, sizeof frame);
+        gRecording = &frame;
+        mfd->Update(surface.dc);
+        gRecording = nullptr;
+        double redraw[kRounds], textOnly[kRounds];
+        for (int round = 0; round < kRounds; ++round) {
+            long long start = 0, middle = 0, end = 0;
+            QueryPerformanceCounter(&start);
+            for (int i = 0; i < count; ++i)
+                mfd->Update(surface.dc);
+            QueryPerformanceCounter(&middle);
+            for (int i = 0; i < count; ++i)
+                for (int r = 0; r < frame.runCount; ++r)
+                    TextOutA(surface.dc, frame.runs[r].x, frame.runs[r].y, frame.runs[r].text,
+                             frame.runs[r].length);
+            QueryPerformanceCounter(&end);
+            const double nsPerTick = 1e9 / static_cast<double>(frequency);
+            redraw[round] = static_cast<double>(middle - start) * nsPerTick / count;
+            textOnly[round] = static_cast<double>(end - middle) * nsPerTick / count;
+        }
+        const double r = Median(redraw, kRounds), t = Median(textOnly, kRounds);
+        printf("%-8s %12.0f %16.0f %14.0f%%\n", page, r, t, 100.0 * (r - t) / r);
+        mfd->ConsumeButton(0, PANEL_MOUSE_LBDOWN); // the next page
+    }
+    DestroySurface(surface);
+    CloseDisplay(MFD_LEFT);
+    return 0;
+}
+
 } // namespace
 
 // The stand-in MFD base class counts its objects (host_exports.cpp calls these).
@@ -498,8 +616,15 @@ int RunStandInHost(int argc, char** argv) {
     _setmode(1, 0x8000); // stdout in binary: the transcript's line ends stay "\n"
     const char* expectPath = nullptr;
     const char* scenarioPath = nullptr;
+    int timedRedraws = 0;
     for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--scenario") == 0 && i + 1 < argc) {
+        if (strcmp(argv[i], "--time-redraw") == 0 && i + 1 < argc) {
+            timedRedraws = atoi(argv[++i]);
+            if (timedRedraws <= 0) {
+                scenarioPath = nullptr;
+                break;
+            }
+        } else if (strcmp(argv[i], "--scenario") == 0 && i + 1 < argc) {
             scenarioPath = argv[++i];
         } else if (strcmp(argv[i], "--expect") == 0 && i + 1 < argc) {
             expectPath = argv[++i];
@@ -510,11 +635,12 @@ int RunStandInHost(int argc, char** argv) {
             break;
         }
     }
-    if (!scenarioPath) {
-        printf("usage: orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]\n");
+    if (!scenarioPath && timedRedraws <= 0) {
+        printf("usage: orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]\n"
+               "       orbiter.exe --time-redraw COUNT\n");
         return 2;
     }
-    if (!ReadScenario(scenarioPath)) {
+    if (scenarioPath && !ReadScenario(scenarioPath)) {
         printf("FAIL: cannot read the scenario %s (at most %d lines)\n", scenarioPath,
                kMaxScenarioLines - 1);
         return 2;
@@ -525,11 +651,17 @@ int RunStandInHost(int argc, char** argv) {
     glider.Make("GL-01", kDeltaGlider, 1.0);
     shuttle.Make("PB-01", kShuttlePB, 0.65);
 
+    if (sizeof(void*) == 8)
+        TakeMemoryBelow4GiB();
+
     Say("== loading the plug-in");
     if (!LoadModule(argv[0])) {
         Fail("the plug-in could not be loaded");
         return 1;
     }
+
+    if (timedRedraws > 0)
+        return TimeRedraws(glider, timedRedraws);
 
     CheckDivision();
 

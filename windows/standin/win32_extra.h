@@ -53,6 +53,9 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, char* path, DWORD size);
 LPVOID WINAPI VirtualAlloc(LPVOID address, size_t size, DWORD type, DWORD protect);
 BOOL WINAPI VirtualFree(LPVOID address, size_t size, DWORD type);
 BOOL WINAPI VirtualProtect(LPVOID address, size_t size, DWORD protect, DWORD* oldProtect);
+// LARGE_INTEGER is a union around one 64-bit count.
+BOOL WINAPI QueryPerformanceCounter(long long* count);
+BOOL WINAPI QueryPerformanceFrequency(long long* frequency);
 
 UINT WINAPI GetTextAlign(HDC hdc);
 BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT position);

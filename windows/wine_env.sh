@@ -1,0 +1,30 @@
+# Sourced by the scripts that run a stand-in orbiter.exe under Wine. wine_env WHAT BUILD_DIR
+# checks that BUILD_DIR holds orbiter.exe and the plug-in, picks the Wine loader of the
+# executable's bitness (each runs programs of its own bitness only), sets `loader` and `edition`
+# ("32-bit" or "64-bit") and the Wine environment, and makes the Wine prefix when it is missing.
+# WHAT starts every message.
+wine_env() {
+  local what=$1 build=$2 format bits package
+  [ -f "$build/orbiter.exe" ] && [ -f "$build/Modules/Plugin/Kelvane.dll" ] ||
+    { echo "$what: build $build first (windows/build.sh)" >&2; exit 1; }
+  format=$(/usr/lib/llvm-14/bin/llvm-readobj --file-headers "$build/orbiter.exe" |
+    sed -n 's/^Format: //p')
+  case $format in
+    COFF-i386) bits=32 loader=/usr/lib/wine/wine package=wine32:i386 ;;
+    COFF-x86-64) bits=64 loader=/usr/lib/wine/wine64 package=wine64 ;;
+    *) echo "$what: $build/orbiter.exe is no Windows program ($format)" >&2; exit 1 ;;
+  esac
+  edition="$bits-bit"
+  [ -x "$loader" ] ||
+    { echo "$what ($edition): $loader is missing (Debian's $package)" >&2; exit 1; }
+
+  export WINEPREFIX=$build/wineprefix
+  export WINEARCH=win$bits
+  export WINEDEBUG=-all,warn+module
+  # No Mono or Gecko: the prefix is made quicker and asks nothing.
+  export WINEDLLOVERRIDES="mscoree=;mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "$what ($edition): creating the Wine prefix $WINEPREFIX"
+    "$loader" wineboot -i >"$build/wineboot.log" 2>&1
+  fi
+}
