@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run a stand-in orbiter.exe under Wine. wine_env WHAT BUILD_DIR
 # checks that BUILD_DIR holds orbiter.exe and the plug-in, picks the Wine loader of the
 # executable's bitness (each runs programs of its own bitness only), sets `loader` and `edition`
@@ -5,8 +6,10 @@
 # WHAT starts every message.
 wine_env() {
   local what=$1 build=$2 format bits package
-  [ -f "$build/orbiter.exe" ] && [ -f "$build/Modules/Plugin/Kelvane.dll" ] ||
-    { echo "$what: build $build first (windows/build.sh)" >&2; exit 1; }
+  if [ ! -f "$build/orbiter.exe" ] || [ ! -f "$build/Modules/Plugin/Kelvane.dll" ]; then
+    echo "$what: build $build first (windows/build.sh)" >&2
+    exit 1
+  fi
   format=$(/usr/lib/llvm-14/bin/llvm-readobj --file-headers "$build/orbiter.exe" |
     sed -n 's/^Format: //p')
   case $format in
