@@ -581,6 +581,7 @@ int TimeRedraws(Vessel& vessel, int count) {
             for (int i = 0; i < count; ++i)
                 mfd->Update(surface.dc);
             QueryPerformanceCounter(&middle);
+            SetTextAlign(surface.dc, 0); // each run at its own position, as the module put it
             for (int i = 0; i < count; ++i)
                 for (int r = 0; r < frame.runCount; ++r)
                     TextOutA(surface.dc, frame.runs[r].x, frame.runs[r].y, frame.runs[r].text,
