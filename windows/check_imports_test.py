@@ -95,7 +95,17 @@ def problems64(**changes):
                        "machine": "x64", **changes})
 
 
-class FindProblemsTest(unittest.TestCase):
+class FaultTableTest(unittest.TestCase):
+    def assert_each_reported(self, find, cases):
+        """Each (what, changes to a good DLL's reports, text) yields that one problem."""
+        for what, changes, expected in cases:
+            with self.subTest(what):
+                found = find(**changes)
+                self.assertEqual(len(found), 1, found)
+                self.assertIn(expected, found[0])
+
+
+class FindProblemsTest(FaultTableTest):
     def test_a_dll_like_the_real_one_passes(self):
         self.assertEqual(problems(), [])
 
@@ -126,43 +136,39 @@ class FindProblemsTest(unittest.TestCase):
             ("a .def name the host does not export", dict(def_names=["?InitLib@@YAXPBD@Z"]),
              ".def names ?InitLib@@YAXPBD@Z"),
         ]
-        for what, changes, expected in cases:
-            with self.subTest(what):
-                found = problems(**changes)
-                self.assertEqual(len(found), 1, found)
-                self.assertIn(expected, found[0])
+        self.assert_each_reported(problems, cases)
 
 
-class SixtyFourBitTest(unittest.TestCase):
+class SixtyFourBitTest(FaultTableTest):
     def test_a_dll_like_the_real_one_passes(self):
         self.assertEqual(problems64(), [])
 
     def test_each_fault_is_reported(self):
-        orbiter = dict(GOOD_IMPORTS64)["orbiter.exe"]
+        orbiter, others = dict(GOOD_IMPORTS64)["orbiter.exe"], GOOD_IMPORTS64[:3]
         cases = [
             ("a host name whose 32-bit form the host does not export",
-             dict(imports=GOOD_IMPORTS64[:3] + [("orbiter.exe", orbiter + ["?InitLib@@YAXPEBD@Z"])]),
+             dict(imports=others + [("orbiter.exe", orbiter + ["?InitLib@@YAXPEBD@Z"])]),
              "InitLib(char const * __ptr64)"),
             ("a 32-bit host name in a 64-bit DLL",
-             dict(imports=GOOD_IMPORTS64[:3] + [("orbiter.exe", ["?GetName@VESSEL@@QBEPADXZ"])]),
+             dict(imports=others + [("orbiter.exe", ["?GetName@VESSEL@@QBEPADXZ"])]),
              "which the host does not export"),
-            ("no unwind table", dict(headers=DLL64_HEADERS.replace("0x318", "0x0")), "unwind table"),
+            ("no unwind table", dict(headers=DLL64_HEADERS.replace("0x318", "0x0")),
+             "unwind table"),
             ("a 32-bit DLL", dict(headers=DLL64_HEADERS.replace("COFF-x86-64", "COFF-i386")),
              "not a 64-bit"),
         ]
-        for what, changes, expected in cases:
-            with self.subTest(what):
-                found = problems64(**changes)
-                self.assertEqual(len(found), 1, found)
-                self.assertIn(expected, found[0])
+        self.assert_each_reported(problems64, cases)
 
     def test_only_members_change_their_calling_convention(self):
         cases = [
             ("public: char * __ptr64 __cdecl VESSEL::GetName(void) const __ptr64",
              "public: char * __thiscall VESSEL::GetName(void)const"),
-            ("public: virtual __cdecl MFD::~MFD(void) __ptr64", "public: virtual __thiscall MFD::~MFD(void)"),
-            ("public: static int __cdecl MFD::Count(void)", "public: static int __cdecl MFD::Count(void)"),
-            ("void __cdecl InitLib(struct HINSTANCE__ * __ptr64)", "void __cdecl InitLib(struct HINSTANCE__ *)"),
+            ("public: virtual __cdecl MFD::~MFD(void) __ptr64",
+             "public: virtual __thiscall MFD::~MFD(void)"),
+            ("public: static int __cdecl MFD::Count(void)",
+             "public: static int __cdecl MFD::Count(void)"),
+            ("void __cdecl InitLib(struct HINSTANCE__ * __ptr64)",
+             "void __cdecl InitLib(struct HINSTANCE__ *)"),
         ]
         for x64, x86 in cases:
             with self.subTest(x64):

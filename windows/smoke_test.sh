@@ -84,7 +84,8 @@ if [ -x "$sim" ]; then
     cat "$out/frames.diff" >&2
     failed=yes
   else
-    echo "smoke test ($edition): $(grep -c '^\[MFD ' "$out/frames-wine.txt") frames drawn under Wine equal kelvane-sim's"
+    frames=$(grep -c '^\[MFD ' "$out/frames-wine.txt")
+    echo "smoke test ($edition): $frames frames drawn under Wine equal kelvane-sim's"
   fi
 elif [ -n "${CI:-}" ]; then
   echo "smoke test ($edition): $sim is missing; CI builds it before this test" >&2

@@ -51,5 +51,6 @@ if [ $run32 = yes ]; then
   echo "== Wine smoke test, 32-bit"
   windows/smoke_test.sh build-windows/x86
 else
-  echo "smoke test (32-bit): skipped, this machine cannot run 32-bit programs (${run32_line#*: no: })"
+  echo "smoke test (32-bit): skipped, this machine cannot run 32-bit programs" \
+    "(${run32_line#*: no: })"
 fi
