@@ -23,15 +23,6 @@ char g_linkedModuleTag;
 
 } // namespace
 
-void CellSizeFor(DWORD height, DWORD& cw, DWORD& ch) {
-    ch = height * 9 / 200;
-    if (ch < 1)
-        ch = 1;
-    cw = (ch * 2 + 1) / 3;
-    if (cw < 1)
-        cw = 1;
-}
-
 std::string DisplayName(int id) {
     if (id == MFD_LEFT)
         return "Left";

@@ -6,6 +6,7 @@
 
 #include "host/orbiter_api.h"
 #include "sim/device_context.h"
+#include "sim/host_rules.h"
 #include "sim/scenario_stream.h"
 #include "sim/vessel.h"
 
@@ -51,8 +52,7 @@ struct Instrument {
     int buttonInvalidations = 0;
 };
 
-// The display's character cell as the host computes it from the display's height.
-void CellSizeFor(DWORD height, DWORD& cw, DWORD& ch);
+using ::CellSizeFor; // the display's character cell (sim/host_rules.h)
 
 std::string DisplayName(int id); // "Left", "Right", "3" … "12"
 

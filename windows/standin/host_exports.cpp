@@ -122,27 +122,6 @@ MFD::~MFD() {
     NoteMfdDestroyed();
 }
 
-bool MFD::ConsumeKeyBuffered(DWORD) {
-    return false;
-}
-bool MFD::ConsumeKeyImmediate(char*) {
-    return false;
-}
-bool MFD::ConsumeButton(int, int) {
-    return false;
-}
-char* MFD::ButtonLabel(int) {
-    return nullptr;
-}
-int MFD::ButtonMenu(const MFDBUTTONMENU**) const {
-    return 0;
-}
-void MFD::WriteStatus(FILEHANDLE) const {}
-void MFD::ReadStatus(FILEHANDLE) {}
-void MFD::StoreStatus() const {}
-void MFD::RecallStatus() {}
-void MFD::InvalidateDisplay() {}
-
 void MFD::InvalidateButtons() {
     if (instrument)
         ++static_cast<Instrument*>(instrument)->buttonInvalidations;

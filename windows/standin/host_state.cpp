@@ -110,15 +110,6 @@ char gModuleName[64];
 char gLog[8][128];
 int gLogCount = 0;
 
-void CellSizeFor(DWORD height, DWORD& cw, DWORD& ch) {
-    ch = height * 9 / 200;
-    if (ch < 1)
-        ch = 1;
-    cw = (ch * 2 + 1) / 3;
-    if (cw < 1)
-        cw = 1;
-}
-
 namespace {
 // The host writes a display's protected cell size after the message procedure returns. A member
 // pointer named through a derived class is the standard way to reach it.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/orbiter_api.h"
+#include "sim/host_rules.h"
 
 #include <stdarg.h>
 
@@ -82,7 +83,7 @@ struct Instrument {
     int buttonInvalidations;
 };
 extern Instrument* gOpeningInstrument;
-void CellSizeFor(DWORD height, DWORD& cw, DWORD& ch);
+using ::CellSizeFor; // the display's character cell (sim/host_rules.h)
 void SetCellSize(MFD* mfd, DWORD cw, DWORD ch);
 // The MFD base class reports its construction and destruction, so the run can tell what became
 // of a display object.
