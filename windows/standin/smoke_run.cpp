@@ -78,6 +78,8 @@ bool Above4GiB(const void* p) {
 }
 
 void TakeMemoryBelow4GiB() {
+    if (sizeof(void*) < 8)
+        return; // all of a 32-bit host's memory is below 4 GiB
     for (size_t size = size_t(1) << 30; size >= 64 * 1024; size /= 2) {
         for (int i = 0; i < 4096; ++i) {
             void* range = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
@@ -111,8 +113,7 @@ const MFDMODESPEC* FindMode(const char* name) {
 // The host's opening of a display: the extended message first, the plain one when that is
 // refused; then the host sets the character cell.
 bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
-    if (sizeof(void*) == 8)
-        TakeMemoryBelow4GiB();
+    TakeMemoryBelow4GiB();
     Instrument& in = gInstruments[id];
     const MFDMODESPEC* mode = FindMode("Kelvane");
     if (!mode) {
@@ -357,8 +358,7 @@ void OpenWithoutMemory(Vessel& vessel) {
     // The C library sets up its per-thread exception state on first use; do that while memory
     // is there, so the failure below is the module's alone.
     ThrowAndCatchOnce();
-    if (sizeof(void*) == 8)
-        TakeMemoryBelow4GiB();
+    TakeMemoryBelow4GiB();
     const MFDMODESPEC* mode = FindMode("Kelvane");
     if (!mode) {
         Fail("allocation failure: the mode is not registered");
@@ -562,6 +562,7 @@ int TimeRedraws(Vessel& vessel, int count) {
     }
     long long frequency = 0;
     QueryPerformanceFrequency(&frequency);
+    const double nsPerTick = 1e9 / static_cast<double>(frequency);
     const int kRounds = 7;
     printf("redraw timing: %d-bit host, %s, %dx%d memory device context, median of %d rounds "
            "of %d\n",
@@ -587,7 +588,6 @@ int TimeRedraws(Vessel& vessel, int count) {
                     TextOutA(surface.dc, frame.runs[r].x, frame.runs[r].y, frame.runs[r].text,
                              frame.runs[r].length);
             QueryPerformanceCounter(&end);
-            const double nsPerTick = 1e9 / static_cast<double>(frequency);
             redraw[round] = static_cast<double>(middle - start) * nsPerTick / count;
             textOnly[round] = static_cast<double>(end - middle) * nsPerTick / count;
         }
@@ -652,8 +652,7 @@ int RunStandInHost(int argc, char** argv) {
     glider.Make("GL-01", kDeltaGlider, 1.0);
     shuttle.Make("PB-01", kShuttlePB, 0.65);
 
-    if (sizeof(void*) == 8)
-        TakeMemoryBelow4GiB();
+    TakeMemoryBelow4GiB();
 
     Say("== loading the plug-in");
     if (!LoadModule(argv[0])) {
