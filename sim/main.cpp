@@ -73,6 +73,8 @@ int main(int argc, char** argv) {
     CLI::App app("kelvane-sim: the stand-in host for the Kelvane display module. It loads the "
                  "module, starts a scenario, runs script commands and prints the displays.",
                  "kelvane-sim");
+    app.set_version_flag("--version", "kelvane-sim " KELVANE_VERSION,
+                         "print the release's version and exit");
     std::string scenario;
     std::vector<std::string> commands;
     std::vector<std::string> scriptFiles;
