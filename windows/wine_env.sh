@@ -21,7 +21,8 @@ wine_env() {
   [ -x "$loader" ] ||
     { echo "$what ($edition): $loader is missing (Debian's $package)" >&2; exit 1; }
 
-  export WINEPREFIX=$build/wineprefix
+  # KELVANE_WINEPREFIX names a prefix made before, for a folder that should get none of its own.
+  export WINEPREFIX=${KELVANE_WINEPREFIX:-$build/wineprefix}
   export WINEARCH=win$bits
   export WINEDEBUG=-all,warn+module
   # No Mono or Gecko: the prefix is made quicker and asks nothing.

@@ -6,13 +6,16 @@
 // pictures in the frames folder.
 //
 //   orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]
+//   orbiter.exe --play FILE [--frames DIR]
 //   orbiter.exe --time-redraw COUNT
-// The second form only times redraws of each page (see TimeRedraws) and prints the figures.
+// The second form starts a scenario as the simulator does and draws the Left and Right displays
+// (see PlayScenario); the third only times redraws of each page (see TimeRedraws).
 #include "runtime/standard_exceptions.h"
 #include "standin/display_capture.h"
 #include "standin/stand_in_host.h"
 #include "standin/win32_extra.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -600,6 +603,174 @@ int TimeRedraws(Vessel& vessel, int count) {
     return 0;
 }
 
+// --- Playing a scenario ---
+// A scenario started as the simulator starts it: its ships (stock classes, with their PRPLEVEL
+// tank levels; tanks not listed are empty), its focus, the module's block through opcLoadState,
+// then each Left or Right display block in the Kelvane mode opened on the focus vessel and handed
+// the rest of its block through ReadStatus. Then the pilot's view: each of the two displays is
+// switched to the Kelvane mode if it is not in it already, and drawn.
+
+// The line's text as the host's reader gives it: from a ';' on cut off, blanks at both ends gone.
+void ItemText(const char* raw, char* text, size_t size) {
+    raw = SkipBlanks(raw);
+    size_t length = strlen(raw);
+    if (const char* comment = strchr(raw, ';'))
+        length = static_cast<size_t>(comment - raw);
+    while (length > 0 && (raw[length - 1] == ' ' || raw[length - 1] == '\t'))
+        --length;
+    if (length >= size)
+        length = size - 1;
+    memcpy(text, raw, length);
+    text[length] = '\0';
+}
+
+bool StartsWithNoCase(const char* text, const char* prefix) {
+    for (; *prefix; ++text, ++prefix)
+        if (toupper(static_cast<unsigned char>(*text)) !=
+            toupper(static_cast<unsigned char>(*prefix)))
+            return false;
+    return true;
+}
+
+const VesselClassData* FindClass(const char* name) {
+    const VesselClassData* const kClasses[] = {&kDeltaGlider, &kShuttlePB, &kShuttleA};
+    for (const VesselClassData* c : kClasses)
+        if (_stricmp(c->name, name) == 0)
+            return c;
+    return nullptr;
+}
+
+// The ship's PRPLEVEL pairs "TANK:LEVEL", set on the vessel.
+bool SetLevels(Vessel& vessel, const char* pairs, int lineNumber) {
+    for (;;) {
+        pairs = SkipBlanks(pairs);
+        if (!*pairs)
+            return true;
+        int tank = -1, used = 0;
+        double level = -1;
+        if (sscanf(pairs, "%d:%lf%n", &tank, &level, &used) != 2 || tank < 0 ||
+            tank >= vessel.tankCount || !(level >= 0 && level <= 1)) {
+            Fail("scenario line %d: PRPLEVEL of %s: '%s' is no TANK:LEVEL pair of its tanks",
+                 lineNumber, vessel.name, pairs);
+            return false;
+        }
+        vessel.tanks[tank].mass = vessel.tanks[tank].capacity * level;
+        pairs += used;
+    }
+}
+
+bool ReadShips() {
+    const int begin = FindLine(0, "BEGIN_SHIPS");
+    if (begin < 0) {
+        Fail("the scenario has no BEGIN_SHIPS block");
+        return false;
+    }
+    int count = 0;
+    Vessel* ship = nullptr;
+    char text[kStreamLineSize];
+    for (int i = begin + 1; i < gScenarioLineCount; ++i) {
+        ItemText(gScenarioLines[i], text, sizeof text);
+        if (_stricmp(text, "END_SHIPS") == 0)
+            return true;
+        if (!*text)
+            continue;
+        if (ship) {
+            if (_stricmp(text, "END") == 0)
+                ship = nullptr;
+            else if (StartsWithNoCase(text, "PRPLEVEL ") && !SetLevels(*ship, text + 9, i + 1))
+                return false;
+            continue;
+        }
+        char* colon = strchr(text, ':');
+        if (!colon || colon == text || colon - text >= static_cast<int>(sizeof ship->name)) {
+            Fail("scenario line %d: '%s' is no NAME:CLASS line", i + 1, text);
+            return false;
+        }
+        *colon = '\0';
+        const VesselClassData* cls = FindClass(colon + 1);
+        if (!cls || count == kMaxVessels) {
+            Fail("scenario line %d: ship %s: %s", i + 1, text,
+                 cls ? "too many ships" : "not a stock class this host knows");
+            return false;
+        }
+        ship = &gVessels[count++];
+        ship->Make(text, *cls, 0.0);
+    }
+    Fail("the scenario's BEGIN_SHIPS block has no END_SHIPS");
+    return false;
+}
+
+Vessel* FocusVessel() {
+    const int begin = FindLine(0, "BEGIN_FOCUS");
+    char text[kStreamLineSize];
+    for (int i = begin + 1; begin >= 0 && i < gScenarioLineCount; ++i) {
+        ItemText(gScenarioLines[i], text, sizeof text);
+        if (_stricmp(text, "END_FOCUS") == 0)
+            break;
+        if (StartsWithNoCase(text, "Ship "))
+            return FindVessel(SkipBlanks(text + 5));
+    }
+    return gVessels[0].exists ? &gVessels[0] : nullptr; // the host's first ship
+}
+
+int PlayScenario() {
+    Vessel* focus = FocusVessel();
+    if (!focus) {
+        Fail("the scenario's focus names no ship");
+        return 1;
+    }
+    char text[kStreamLineSize];
+    _snprintf(text, sizeof text, "BEGIN_%s", gModuleName);
+    text[sizeof text - 1] = '\0';
+    const int stateBlock = FindLine(0, text);
+    if (stateBlock >= 0) {
+        static ScenarioStream state;
+        OpenReader(state, gScenarioLines + stateBlock + 1, gScenarioLineCount - stateBlock - 1);
+        gExports.loadState(&state);
+        Say("opcLoadState: lines read: %d", state.next);
+    }
+    for (int i = 0; i < gScenarioLineCount; ++i) {
+        ItemText(gScenarioLines[i], text, sizeof text);
+        if (!StartsWithNoCase(text, "BEGIN_MFD "))
+            continue;
+        int id = -1;
+        for (int d = 0; d < kDisplays; ++d)
+            if (_stricmp(SkipBlanks(text + 10), kDisplayNames[d]) == 0)
+                id = d;
+        if (id < 0) {
+            Fail("scenario line %d: '%s': this host has the Left and Right displays only", i + 1,
+                 text);
+            return 1;
+        }
+        // TYPE User, and the MODE line right after it, name the mode.
+        char type[kStreamLineSize], mode[kStreamLineSize] = "";
+        ItemText(i + 1 < gScenarioLineCount ? gScenarioLines[i + 1] : "", type, sizeof type);
+        ItemText(i + 2 < gScenarioLineCount ? gScenarioLines[i + 2] : "", mode, sizeof mode);
+        if (_stricmp(type, "TYPE User") != 0 || !StartsWithNoCase(mode, "MODE ") ||
+            _stricmp(SkipBlanks(mode + 5), "Kelvane") != 0)
+            continue;
+        if (!OpenDisplay(id, *focus, 256, 256))
+            return 1;
+        static ScenarioStream status;
+        OpenReader(status, gScenarioLines + i + 3, gScenarioLineCount - i - 3);
+        gInstruments[id].mfd->ReadStatus(&status);
+        Say("ReadStatus %s: lines read: %d", kDisplayNames[id], status.next);
+    }
+    for (int id = 0; id < kDisplays; ++id) {
+        if (!gInstruments[id].mfd && !OpenDisplay(id, *focus, 256, 256))
+            return 1;
+        Draw(id, "played");
+    }
+    for (int id = 0; id < kDisplays; ++id)
+        CloseDisplay(id);
+    const BOOL freed = FreeLibrary(gModule);
+    Say("FreeLibrary: %s", freed ? "unloaded" : "failed");
+    if (FailureCount() > 0)
+        printf("%d checks failed\n", FailureCount());
+    fflush(nullptr);
+    return FailureCount() > 0 ? 1 : 0;
+}
+
 } // namespace
 
 // The stand-in MFD base class counts its objects (host_exports.cpp calls these).
@@ -618,6 +789,7 @@ int RunStandInHost(int argc, char** argv) {
     const char* expectPath = nullptr;
     const char* scenarioPath = nullptr;
     int timedRedraws = 0;
+    bool play = false;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--time-redraw") == 0 && i + 1 < argc) {
             timedRedraws = atoi(argv[++i]);
@@ -627,6 +799,10 @@ int RunStandInHost(int argc, char** argv) {
             }
         } else if (strcmp(argv[i], "--scenario") == 0 && i + 1 < argc) {
             scenarioPath = argv[++i];
+            play = false;
+        } else if (strcmp(argv[i], "--play") == 0 && i + 1 < argc) {
+            scenarioPath = argv[++i];
+            play = true;
         } else if (strcmp(argv[i], "--expect") == 0 && i + 1 < argc) {
             expectPath = argv[++i];
         } else if (strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
@@ -638,6 +814,7 @@ int RunStandInHost(int argc, char** argv) {
     }
     if (!scenarioPath && timedRedraws <= 0) {
         printf("usage: orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]\n"
+               "       orbiter.exe --play FILE [--frames DIR]\n"
                "       orbiter.exe --time-redraw COUNT\n");
         return 2;
     }
@@ -649,8 +826,13 @@ int RunStandInHost(int argc, char** argv) {
 
     Vessel& glider = gVessels[0];
     Vessel& shuttle = gVessels[1];
-    glider.Make("GL-01", kDeltaGlider, 1.0);
-    shuttle.Make("PB-01", kShuttlePB, 0.65);
+    if (play) {
+        if (!ReadShips())
+            return 1;
+    } else {
+        glider.Make("GL-01", kDeltaGlider, 1.0);
+        shuttle.Make("PB-01", kShuttlePB, 0.65);
+    }
 
     TakeMemoryBelow4GiB();
 
@@ -662,6 +844,8 @@ int RunStandInHost(int argc, char** argv) {
 
     if (timedRedraws > 0)
         return TimeRedraws(glider, timedRedraws);
+    if (play)
+        return PlayScenario();
 
     CheckDivision();
 

@@ -34,6 +34,7 @@ struct VesselClassData {
 
 extern const VesselClassData kDeltaGlider;
 extern const VesselClassData kShuttlePB;
+extern const VesselClassData kShuttleA;
 
 struct TankRecord {
     double capacity;
@@ -61,7 +62,7 @@ public:
     bool exists;
 };
 
-const int kMaxVessels = 4;
+const int kMaxVessels = 8;
 extern Vessel gVessels[kMaxVessels];
 Vessel* FindVessel(const char* name);
 
