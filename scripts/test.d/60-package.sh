@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The release packages: written twice (the bytes must be equal), then each unpacked into a folder
+# laid out like the simulator's and checked as a pilot would use it (tests/package_test.py): under
+# 64-bit Wine always, under 32-bit Wine where the machine runs 32-bit programs.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+rm -rf build-package
+scripts/package.sh build-package/first
+scripts/package.sh build-package/second >/dev/null
+for zip in build-package/first/*.zip; do
+  cmp "$zip" "build-package/second/${zip##*/}"
+done
+echo "package test: both writings of $(cd build-package/first && echo *.zip) are the same bytes"
+
+orbiters=(--orbiter x64=build-windows/x64/orbiter.exe
+          --wine-prefix "x64=$PWD/build-windows/x64/wineprefix")
+if run32_line=$(python3 windows/run32_check.py --work-dir build-windows); then
+  orbiters+=(--orbiter x86=build-windows/x86/orbiter.exe
+             --wine-prefix "x86=$PWD/build-windows/x86/wineprefix")
+else
+  [ $? -eq 1 ] || exit 1
+  echo "package test (x86): Wine run skipped, this machine cannot run 32-bit programs" \
+    "(${run32_line#*: no: })"
+fi
+PYTHONDONTWRITEBYTECODE=1 python3 tests/package_test.py --packages build-package/first \
+  --sim build/sim/kelvane-sim "${orbiters[@]}"
