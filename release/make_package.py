@@ -105,10 +105,14 @@ def make_figures(sim, folder):
     return figures
 
 
-def find_row(figures, name, selector):
+def figure(figures, name):
     if name not in figures:
         raise PackageError("the manual names no figure '%s'" % name)
-    rows = figures[name]["rows"]
+    return figures[name]
+
+
+def find_row(figures, name, selector):
+    rows = figure(figures, name)["rows"]
     if selector.isdigit():
         if int(selector) < len(rows) and rows[int(selector)]:
             return rows[int(selector)]
@@ -120,9 +124,7 @@ def find_row(figures, name, selector):
 
 
 def figure_html(figures, name):
-    if name not in figures:
-        raise PackageError("the manual names no figure '%s'" % name)
-    f = figures[name]
+    f = figure(figures, name)
     width, height = f["size"]
     caption = html.escape(f["caption"])
     return ('<figure class="display" id="figure-%s">\n'

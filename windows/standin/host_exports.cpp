@@ -194,21 +194,7 @@ bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
     ScenarioStream& s = *static_cast<ScenarioStream*>(scn);
     if (s.next >= s.sourceCount)
         return false;
-    const char* raw = s.source[s.next++];
-    size_t length = strlen(raw);
-    const char* comment = strchr(raw, ';');
-    if (comment)
-        length = static_cast<size_t>(comment - raw);
-    while (length > 0 && (raw[0] == ' ' || raw[0] == '\t')) {
-        ++raw;
-        --length;
-    }
-    while (length > 0 && (raw[length - 1] == ' ' || raw[length - 1] == '\t'))
-        --length;
-    if (length >= kStreamLineSize)
-        length = kStreamLineSize - 1;
-    memcpy(s.current, raw, length);
-    s.current[length] = '\0';
+    ReaderLineText(s.source[s.next++], s.current, sizeof s.current);
     if (_stricmp(s.current, "END") == 0)
         return false;
     line = s.current;

@@ -163,6 +163,22 @@ void SetCellSize(MFD* mfd, DWORD cw, DWORD ch) {
     mfd->*MfdCellAccess::Ch() = ch;
 }
 
+void ReaderLineText(const char* raw, char* text, size_t size) {
+    size_t length = strlen(raw);
+    if (const char* comment = strchr(raw, ';'))
+        length = static_cast<size_t>(comment - raw);
+    while (length > 0 && (raw[0] == ' ' || raw[0] == '\t')) {
+        ++raw;
+        --length;
+    }
+    while (length > 0 && (raw[length - 1] == ' ' || raw[length - 1] == '\t'))
+        --length;
+    if (length >= size)
+        length = size - 1;
+    memcpy(text, raw, length);
+    text[length] = '\0';
+}
+
 void OpenWriter(ScenarioStream& stream) {
     memset(&stream, 0, sizeof stream);
 }

@@ -487,6 +487,20 @@ int FindLine(int from, const char* prefix) {
     return -1;
 }
 
+// opcLoadState with the lines after the scenario's BEGIN_<module> line; null when it has none.
+const ScenarioStream* LoadModuleState() {
+    char begin[80];
+    _snprintf(begin, sizeof begin, "BEGIN_%s", gModuleName);
+    begin[sizeof begin - 1] = '\0';
+    const int block = FindLine(0, begin);
+    if (block < 0)
+        return nullptr;
+    static ScenarioStream state;
+    OpenReader(state, gScenarioLines + block + 1, gScenarioLineCount - block - 1);
+    gExports.loadState(&state);
+    return &state;
+}
+
 bool ReadExpected(const char* path, char* text, size_t size) {
     FILE* file = fopen(path, "rb");
     if (!file)
@@ -610,20 +624,6 @@ int TimeRedraws(Vessel& vessel, int count) {
 // the rest of its block through ReadStatus. Then the pilot's view: each of the two displays is
 // switched to the Kelvane mode if it is not in it already, and drawn.
 
-// The line's text as the host's reader gives it: from a ';' on cut off, blanks at both ends gone.
-void ItemText(const char* raw, char* text, size_t size) {
-    raw = SkipBlanks(raw);
-    size_t length = strlen(raw);
-    if (const char* comment = strchr(raw, ';'))
-        length = static_cast<size_t>(comment - raw);
-    while (length > 0 && (raw[length - 1] == ' ' || raw[length - 1] == '\t'))
-        --length;
-    if (length >= size)
-        length = size - 1;
-    memcpy(text, raw, length);
-    text[length] = '\0';
-}
-
 bool StartsWithNoCase(const char* text, const char* prefix) {
     for (; *prefix; ++text, ++prefix)
         if (toupper(static_cast<unsigned char>(*text)) !=
@@ -669,7 +669,7 @@ bool ReadShips() {
     Vessel* ship = nullptr;
     char text[kStreamLineSize];
     for (int i = begin + 1; i < gScenarioLineCount; ++i) {
-        ItemText(gScenarioLines[i], text, sizeof text);
+        ReaderLineText(gScenarioLines[i], text, sizeof text);
         if (_stricmp(text, "END_SHIPS") == 0)
             return true;
         if (!*text)
@@ -703,8 +703,8 @@ bool ReadShips() {
 Vessel* FocusVessel() {
     const int begin = FindLine(0, "BEGIN_FOCUS");
     char text[kStreamLineSize];
-    for (int i = begin + 1; begin >= 0 && i < gScenarioLineCount; ++i) {
-        ItemText(gScenarioLines[i], text, sizeof text);
+    for (int i = begin < 0 ? gScenarioLineCount : begin + 1; i < gScenarioLineCount; ++i) {
+        ReaderLineText(gScenarioLines[i], text, sizeof text);
         if (_stricmp(text, "END_FOCUS") == 0)
             break;
         if (StartsWithNoCase(text, "Ship "))
@@ -719,18 +719,11 @@ int PlayScenario() {
         Fail("the scenario's focus names no ship");
         return 1;
     }
+    if (const ScenarioStream* state = LoadModuleState())
+        Say("opcLoadState: lines read: %d", state->next);
     char text[kStreamLineSize];
-    _snprintf(text, sizeof text, "BEGIN_%s", gModuleName);
-    text[sizeof text - 1] = '\0';
-    const int stateBlock = FindLine(0, text);
-    if (stateBlock >= 0) {
-        static ScenarioStream state;
-        OpenReader(state, gScenarioLines + stateBlock + 1, gScenarioLineCount - stateBlock - 1);
-        gExports.loadState(&state);
-        Say("opcLoadState: lines read: %d", state.next);
-    }
     for (int i = 0; i < gScenarioLineCount; ++i) {
-        ItemText(gScenarioLines[i], text, sizeof text);
+        ReaderLineText(gScenarioLines[i], text, sizeof text);
         if (!StartsWithNoCase(text, "BEGIN_MFD "))
             continue;
         int id = -1;
@@ -744,8 +737,8 @@ int PlayScenario() {
         }
         // TYPE User, and the MODE line right after it, name the mode.
         char type[kStreamLineSize], mode[kStreamLineSize] = "";
-        ItemText(i + 1 < gScenarioLineCount ? gScenarioLines[i + 1] : "", type, sizeof type);
-        ItemText(i + 2 < gScenarioLineCount ? gScenarioLines[i + 2] : "", mode, sizeof mode);
+        ReaderLineText(i + 1 < gScenarioLineCount ? gScenarioLines[i + 1] : "", type, sizeof type);
+        ReaderLineText(i + 2 < gScenarioLineCount ? gScenarioLines[i + 2] : "", mode, sizeof mode);
         if (_stricmp(type, "TYPE User") != 0 || !StartsWithNoCase(mode, "MODE ") ||
             _stricmp(SkipBlanks(mode + 5), "Kelvane") != 0)
             continue;
@@ -901,18 +894,10 @@ int RunStandInHost(int argc, char** argv) {
     }
 
     Say("== opcLoadState, a display on PB-01, opcDeleteVessel");
-    char beginBlock[80];
-    _snprintf(beginBlock, sizeof beginBlock, "BEGIN_%s", gModuleName);
-    beginBlock[sizeof beginBlock - 1] = '\0';
-    const int stateBlock = FindLine(0, beginBlock);
-    if (stateBlock < 0) {
-        Fail("the scenario has no %s block", beginBlock);
-    } else {
-        static ScenarioStream state;
-        OpenReader(state, gScenarioLines + stateBlock + 1, gScenarioLineCount - stateBlock - 1);
-        gExports.loadState(&state);
-        Say("lines read: %d, the last \"%s\"", state.next, state.current);
-    }
+    if (const ScenarioStream* state = LoadModuleState())
+        Say("lines read: %d, the last \"%s\"", state->next, state->current);
+    else
+        Fail("the scenario has no BEGIN_%s block", gModuleName);
     if (OpenDisplay(MFD_RIGHT, shuttle, 256, 256)) {
         Draw(MFD_RIGHT, "loaded-state");
         SaveState();

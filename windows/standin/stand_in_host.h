@@ -104,6 +104,9 @@ struct ScenarioStream {
     int next;
     char current[kStreamLineSize];
 };
+// A raw scenario line as the host's reader hands it out: cut at a ';', without blanks and tabs at
+// either end, at most size - 1 characters.
+void ReaderLineText(const char* raw, char* text, size_t size);
 void OpenWriter(ScenarioStream& stream);
 void OpenReader(ScenarioStream& stream, const char* const* lines, int count);
 
