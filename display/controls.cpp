@@ -88,5 +88,8 @@ bool KelvaneMfd::ConsumeButton(int bt, int event) {
         }
         break;
     }
+    // The host redraws on simulation time only; without this a press made while the
+    // simulation is paused would not show until it runs again.
+    InvalidateDisplay();
     return true;
 }

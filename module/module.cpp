@@ -11,6 +11,8 @@ namespace {
 typedef void (*ExitFunction)(HINSTANCE);
 ExitFunction gExitFunction = nullptr;
 int gVersion = 0;
+// Fixed with the release's version, never the build machine's clock, so that builds repeat.
+char gReleaseDate[] = KELVANE_RELEASE_DATE;
 } // namespace
 
 BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID) {
@@ -46,6 +48,10 @@ int GetModuleVersion(void) {
     if (gVersion == 0)
         gVersion = Date2Int(HostText("Apr 25 2006"));
     return gVersion;
+}
+
+char* ModuleDate(void) {
+    return gReleaseDate;
 }
 
 void opcDeleteVessel(OBJHANDLE hVessel) {

@@ -21,6 +21,8 @@ extern char gModeName[];
 KELVANE_EXPORT void InitModule(HINSTANCE hModule);
 KELVANE_EXPORT void ExitModule(HINSTANCE hModule);
 KELVANE_EXPORT int GetModuleVersion(void);
+// The release date, "Mmm dd yyyy": the host logs it as the module's build.
+KELVANE_EXPORT char* ModuleDate(void);
 KELVANE_EXPORT void opcDeleteVessel(OBJHANDLE hVessel);
 KELVANE_EXPORT void opcSaveState(FILEHANDLE scn);
 KELVANE_EXPORT void opcLoadState(FILEHANDLE scn);
