@@ -55,7 +55,9 @@ FARPROC Host::LinkedExport(const char* name) const {
         return nullptr;
     const std::string n = name;
     void* fn = nullptr;
-    if (n == "InitModule")
+    if (n == "ModuleDate")
+        fn = reinterpret_cast<void*>(exports_.moduleDate);
+    else if (n == "InitModule")
         fn = reinterpret_cast<void*>(exports_.initModule);
     else if (n == "ExitModule")
         fn = reinterpret_cast<void*>(exports_.exitModule);
@@ -74,6 +76,7 @@ void Host::ResolveExports(HINSTANCE handle) {
     auto get = [&](const char* name) {
         return reinterpret_cast<void*>(GetProcAddress(handle, name));
     };
+    exports_.moduleDate = reinterpret_cast<char* (*)()>(get("ModuleDate"));
     exports_.initModule = reinterpret_cast<void (*)(HINSTANCE)>(get("InitModule"));
     exports_.exitModule = reinterpret_cast<void (*)(HINSTANCE)>(get("ExitModule"));
     exports_.getModuleVersion = reinterpret_cast<int (*)()>(get("GetModuleVersion"));
@@ -86,8 +89,8 @@ void Host::ResolveExports(HINSTANCE handle) {
 void Host::LoadModuleFile(const std::string& path) {
     if (moduleLoaded_)
         throw std::runtime_error("a module is already loaded");
-    std::string base = path.substr(path.find_last_of('/') + 1);
-    moduleName_ = base.substr(0, base.find('.'));
+    moduleFileName_ = path.substr(path.find_last_of('/') + 1);
+    moduleName_ = moduleFileName_.substr(0, moduleFileName_.find('.'));
     library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library_)
         throw std::runtime_error(std::string("cannot load module: ") + dlerror());
@@ -104,6 +107,7 @@ void Host::LinkModule(const ModuleExports& exports) {
     exports_ = exports;
     linked_ = true;
     moduleName_ = "Kelvane";
+    moduleFileName_ = "Kelvane.so"; // as the program loads it from Modules/Plugin
     InitLib(LinkedModuleHandle());
 }
 
@@ -286,6 +290,7 @@ Frame Host::Draw(int id) {
     CellSizeFor(d.height, cw, ch);
     dc.cellWidth = static_cast<int>(cw);
     d.mfd->Update(&dc);
+    NoteRedraw(d.schedule, clock_);
     Frame frame;
     frame.width = static_cast<int>(d.width);
     frame.height = static_cast<int>(d.height);
@@ -295,6 +300,15 @@ Frame Host::Draw(int id) {
     for (int b = 0; b < 4; ++b)
         frame.labels[b] = Label(id, b);
     return frame;
+}
+
+std::vector<ScheduledRedraw> Host::RunFrame(double seconds) {
+    AdvanceFrame(clock_, seconds);
+    std::vector<ScheduledRedraw> redraws;
+    for (int id = 0; id < kDisplayCount; ++id)
+        if (displays_[id] && RedrawDue(displays_[id]->schedule, clock_))
+            redraws.push_back({id, Draw(id)});
+    return redraws;
 }
 
 bool Host::Press(int id, int button, int event) {

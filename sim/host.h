@@ -23,6 +23,7 @@ constexpr COLORREF kTitleColour = 0x0040FF40;
 constexpr int kDisplayCount = MAXMFD;
 
 struct ModuleExports {
+    char* (*moduleDate)() = nullptr;
     void (*initModule)(HINSTANCE) = nullptr;
     void (*exitModule)(HINSTANCE) = nullptr;
     int (*getModuleVersion)() = nullptr;
@@ -50,6 +51,14 @@ struct Instrument {
     Vessel* vessel = nullptr;
     MFD* mfd = nullptr;
     int buttonInvalidations = 0;
+    int displayInvalidations = 0; // MFD::InvalidateDisplay calls
+    RedrawSchedule schedule;
+};
+
+// One display redrawn by the host's schedule in a frame.
+struct ScheduledRedraw {
+    int id;
+    Frame frame;
 };
 
 using ::CellSizeFor; // the display's character cell (sim/host_rules.h)
@@ -73,6 +82,8 @@ public:
     bool ModuleLoaded() const { return moduleLoaded_; }
     const ModuleExports& Module() const { return exports_; }
     std::string ModuleName() const { return moduleName_; }
+    // The module's file name, as the host's log names it.
+    std::string ModuleFileName() const { return moduleFileName_; }
     std::vector<std::string> log; // the host's log, as the simulator's Orbiter.log
     int date2IntCalls = 0;
 
@@ -102,12 +113,19 @@ public:
     void CloseDisplay(int id);
     void CloseAllDisplays();
     Instrument* DisplayAt(int id);
+    // A redraw on demand; the schedule counts it as the display's last.
     Frame Draw(int id);
     bool Press(int id, int button, int event);
     std::optional<std::string> Label(int id, int button);
     std::vector<std::string> Menu(int id);
     std::vector<std::string> WriteStatus(int id);
     void ReadStatus(int id, ScenarioReader& reader);
+
+    // The host's clock and its redraw schedule. RunFrame advances the clock by one frame and
+    // redraws every open display that is due, in id order.
+    const HostClock& Clock() const { return clock_; }
+    void SetPaused(bool paused) { clock_.paused = paused; }
+    std::vector<ScheduledRedraw> RunFrame(double seconds = kFrameSeconds);
 
     // Module state block.
     std::vector<std::string> SaveState();
@@ -131,6 +149,8 @@ private:
     bool linked_ = false;
     void* library_ = nullptr;
     std::string moduleName_;
+    std::string moduleFileName_;
+    HostClock clock_;
     Host* previous_ = nullptr;
 };
 

@@ -34,6 +34,13 @@ MFD::MFD(DWORD w, DWORD h, VESSEL* vessel)
 
 MFD::~MFD() = default;
 
+void MFD::InvalidateDisplay() {
+    if (sim::Instrument* i = InstrumentOf(instrument)) {
+        ++i->displayInvalidations;
+        i->schedule.asked = true;
+    }
+}
+
 void MFD::InvalidateButtons() {
     if (sim::Instrument* i = InstrumentOf(instrument))
         ++i->buttonInvalidations;
@@ -87,11 +94,11 @@ bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
     return static_cast<sim::ScenarioReader*>(scn)->NextLine(line);
 }
 
-int Date2Int(char* date) {
+namespace {
+
+int DateNumber(const char* date) {
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    if (Host* host = Host::Current())
-        ++host->date2IntCalls;
     char month[4] = {0};
     int day = 0, year = 0;
     if (!date || std::sscanf(date, "%3s %d %d", month, &day, &year) != 3)
@@ -102,13 +109,25 @@ int Date2Int(char* date) {
     return 0;
 }
 
+} // namespace
+
+// Counted, so that tests see how often the module asks.
+int Date2Int(char* date) {
+    if (Host* host = Host::Current())
+        ++host->date2IntCalls;
+    return DateNumber(date);
+}
+
 void InitLib(HINSTANCE hModule) {
     Host& host = CurrentHost();
+    auto getDate = reinterpret_cast<char* (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(hModule, "ModuleDate")));
     auto getVersion = reinterpret_cast<int (*)()>(
         reinterpret_cast<void*>(GetProcAddress(hModule, "GetModuleVersion")));
     char line[128];
-    std::snprintf(line, sizeof line, "Module %s [Build %06d]", host.ModuleName().c_str(),
-                  getVersion ? getVersion() : 0);
+    FormatModuleLogLine(line, sizeof line, host.ModuleFileName().c_str(), getDate != nullptr,
+                        getDate ? DateNumber(getDate()) : 0, getVersion != nullptr,
+                        getVersion ? getVersion() : 0);
     host.log.emplace_back(line);
     // The exports are looked up before InitModule runs, as the simulator does.
     host.ResolveExports(hModule);

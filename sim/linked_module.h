@@ -9,6 +9,7 @@ namespace sim {
 
 inline ModuleExports LinkedModuleExports() {
     ModuleExports e;
+    e.moduleDate = ModuleDate;
     e.initModule = InitModule;
     e.exitModule = ExitModule;
     e.getModuleVersion = GetModuleVersion;

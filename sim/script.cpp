@@ -87,6 +87,30 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
              const int id = DisplayArgument(a[0]);
              out << FrameListing(s.Draw(id), DisplayName(id));
          }});
+    AddCommand({"pause", "", "pause the simulation: its time stands still, real time runs on", 0, 0,
+                [&s](const Arguments&) { s.GetHost().SetPaused(true); }});
+    AddCommand({"resume", "", "let the simulation time run again", 0, 0,
+                [&s](const Arguments&) { s.GetHost().SetPaused(false); }});
+    AddCommand(
+        {"frame", "[SECONDS]",
+         "run one frame (default 0.02 s) and print each display the host redraws in it: every "
+         "0.5 s of simulation time, at most ten a second, or at once when the display asks",
+         0, 1, [&s, &out](const Arguments& a) {
+             double seconds = kFrameSeconds;
+             if (!a.empty()) {
+                 char* end = nullptr;
+                 seconds = std::strtod(a[0].c_str(), &end);
+                 if (a[0].empty() || *end != '\0' || !(seconds > 0 && seconds <= 3600))
+                     throw SessionError("expected a frame length in seconds (more than 0, at "
+                                        "most 3600), found '" +
+                                        a[0] + "'");
+             }
+             const std::vector<ScheduledRedraw> redraws = s.GetHost().RunFrame(seconds);
+             if (redraws.empty())
+                 out << "[frame] no display redrawn\n";
+             for (const ScheduledRedraw& r : redraws)
+                 out << FrameListing(r.frame, DisplayName(r.id));
+         }});
     AddCommand({"press", "MFD BUTTON [EVENT]",
                 "press button 0 to 3 of MFD; EVENT is the event mask (default 0x01, left down)", 2,
                 3, [&s, &out](const Arguments& a) {

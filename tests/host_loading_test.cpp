@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 namespace {
 
 sim::VesselClass PlainClass() {
@@ -21,7 +23,8 @@ TEST(HostLoading, SharedLibraryRegistersModeAndDraws) {
     host.LoadModuleFile(KELVANE_MODULE_PATH);
     ASSERT_TRUE(host.ModuleLoaded());
     ASSERT_EQ(host.log.size(), 1u);
-    EXPECT_EQ(host.log[0], "Module Kelvane [Build 060425]");
+    // The build is the release date that the module's ModuleDate gives; the API its version.
+    EXPECT_EQ(host.log[0], "Module Kelvane.so ............ [Build 261209, API 060425]");
     EXPECT_NE(host.FindMode("kelvane"), nullptr);
     ASSERT_TRUE(host.OpenDisplay(MFD_LEFT, "Kelvane"));
     const std::vector<std::string> rows = sim::FrameRows(host.Draw(MFD_LEFT));
@@ -33,6 +36,32 @@ TEST(HostLoading, SharedLibraryRegistersModeAndDraws) {
     EXPECT_FALSE(host.ModuleLoaded());
     EXPECT_EQ(host.ModeCount(), 0u); // the detach step unregistered the mode
     EXPECT_FALSE(host.IsOpen(MFD_LEFT));
+}
+
+TEST(HostLoading, TheLoadLineIsPaddedAndMarksMissingExports) {
+    const struct {
+        const char* file;
+        bool hasBuild, hasApi;
+        size_t size;
+        const char* line;
+    } cases[] = {
+        {"Kelvane.dll", true, true, 128,
+         "Module Kelvane.dll ........... [Build 261209, API 060425]"},
+        {"Kelvane.dll", false, true, 128,
+         "Module Kelvane.dll ........... [Build ******, API 060425]"},
+        {"Other.dll", false, false, 128,
+         "Module Other.dll ............. [Build ******, API ******]"},
+        // A name that fills the 30 characters gets no dots.
+        {"AVeryLongPluginFileName12.dll", true, true, 128,
+         "Module AVeryLongPluginFileName12.dll  [Build 261209, API 060425]"},
+        {"Kelvane.dll", true, true, 12, "Module Kelv"},
+    };
+    for (const auto& c : cases) {
+        char line[128];
+        memset(line, 'x', sizeof line);
+        FormatModuleLogLine(line, c.size, c.file, c.hasBuild, 261209, c.hasApi, 60425);
+        EXPECT_STREQ(line, c.line);
+    }
 }
 
 } // namespace

@@ -95,14 +95,31 @@ TEST(KelvaneSim, CommandsChangeWhatTheDisplaysShow) {
     EXPECT_NE(Listing(r.out, "Right").find("Name: GL-01\n"), std::string::npos);
 }
 
+// The host redraws only on simulation time; a press the display takes shows at the next frame
+// even while the simulation is paused.
+TEST(KelvaneSim, APressWhilePausedShowsAtTheNextFrame) {
+    ScratchFolder folder;
+    const RunResult r = RunSim(folder, "-e 'open Left; frame; pause; frame 2; press Left 0; "
+                                       "frame; frame; resume; frame 0.5'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string tanks = Listing(r.out, "Left", 1);
+    const std::string expected = std::string(kSampleLeft) + "[frame] no display redrawn\n" + tanks +
+                                 "[frame] no display redrawn\n" + tanks;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_NE(tanks.find("KelvaneMFD: Tanks\n"), std::string::npos) << r.out;
+}
+
 TEST(KelvaneSim, HelpNamesTheOptionsAndEveryCommand) {
     ScratchFolder folder;
     const RunResult r = RunSim(folder, "--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* text :
-         {"SCENARIO", "-e,--execute", "--script", "--save", "--vessels", "--modules", "--size",
-          "focus NAME", "open MFD", "close MFD", "draw MFD", "press MFD BUTTON [EVENT]", "menu MFD",
-          "delete NAME", "set NAME tank I LEVEL", "save FILE", "load FILE"})
+    for (const char* text : {"SCENARIO",  "-e,--execute",   "--script",
+                             "--save",    "--vessels",      "--modules",
+                             "--size",    "focus NAME",     "open MFD",
+                             "close MFD", "draw MFD",       "press MFD BUTTON [EVENT]",
+                             "menu MFD",  "delete NAME",    "set NAME tank I LEVEL",
+                             "save FILE", "load FILE",      "pause",
+                             "resume",    "frame [SECONDS]"})
         EXPECT_NE(r.out.find(text), std::string::npos) << text;
 }
 
@@ -134,6 +151,10 @@ TEST(KelvaneSim, BadCommandsAreClearErrorsWithANonZeroExit) {
         {"set GL-01 fuel 0 1", "-e:1: expected 'set NAME tank I LEVEL', found 'fuel' after the "
                                "vessel's name"},
         {"focus \"GL-01", "-e:1: a double quote is not closed"},
+        {"frame 0", "-e:1: expected a frame length in seconds (more than 0, at most 3600), found "
+                    "'0'"},
+        {"frame soon", "-e:1: expected a frame length in seconds (more than 0, at most 3600), "
+                       "found 'soon'"},
         {"load missing.scn",
          "-e:1: missing.scn: cannot read the scenario: No such file or directory"},
     };
