@@ -10,6 +10,9 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
+  # A package list that fails to download (a mirror in the middle of a sync) need not stop
+  # the install: the lists at hand may do.
+  $SUDO apt-get update -qq ||
+    echo "apt-get update failed; installing from the package lists at hand" >&2
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

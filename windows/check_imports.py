@@ -5,7 +5,7 @@ Windows refuses to load a DLL that imports a name its provider does not export, 
 fails here instead: every import from orbiter.exe must demangle to a line of the host's export
 list, and nothing may be imported from any library but orbiter.exe, msvcrt.dll, kernel32.dll and
 gdi32.dll. It also checks that the file is a DLL of the edition's kind and exports the module's
-six callbacks unmangled. A 32-bit DLL must carry a SafeSEH handler table (without one Windows
+seven callbacks unmangled. A 32-bit DLL must carry a SafeSEH handler table (without one Windows
 runs none of its exception handlers), a 64-bit one an unwind table (without one no exception
 passes through it). The export list is the 32-bit host's; the 64-bit host exports the same
 functions, whose demangled names differ in two ways only: members are __cdecl, not __thiscall,
@@ -22,7 +22,7 @@ import sys
 
 ALLOWED_LIBRARIES = {"orbiter.exe", "msvcrt.dll", "kernel32.dll", "gdi32.dll"}
 HOST_LIBRARY = "orbiter.exe"
-MODULE_EXPORTS = {"InitModule", "ExitModule", "GetModuleVersion",
+MODULE_EXPORTS = {"ModuleDate", "InitModule", "ExitModule", "GetModuleVersion",
                   "opcDeleteVessel", "opcSaveState", "opcLoadState"}
 
 

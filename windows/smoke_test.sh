@@ -5,10 +5,11 @@
 # checks, when its transcript differs from windows/smoke/expected-transcript.txt (the same for
 # both editions), when Wine reports an import it cannot resolve (Windows would refuse such a
 # DLL), or when the drawn frames differ from what kelvane-sim, the native stand-in host, prints
-# for the same vessels, buttons and scenario.
+# for the same vessels, buttons and scenario, or when the Launchpad's Modules tab, listed by the
+# same orbiter.exe, differs from windows/smoke/expected-launchpad.txt.
 #   windows/smoke_test.sh [BUILD_DIR] [--regenerate]     (default: build-windows/x64)
-# --regenerate rewrites the expected transcript from this run (review the difference before
-# committing it). KELVANE_NATIVE_BUILD names the native build with kelvane-sim (default: build).
+# --regenerate rewrites the expected transcript and listing from this run (review the difference
+# before committing it). KELVANE_NATIVE_BUILD names the native build with kelvane-sim (default: build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-windows/x64
@@ -59,6 +60,25 @@ if [ $regenerate = yes ] && [ $failed = no ]; then
   echo "smoke test ($edition): wrote $expected"
 fi
 
+# The Launchpad's Modules tab on a folder laid out like the simulator's, with the plug-in and a
+# module that has no resources: Kelvane under "MFD modes" with its description and version
+# record, the other under "Miscellaneous". The expected listing names the version @VERSION@.
+version=$(sed -n 's/^set(KELVANE_VERSION \(.*\))$/\1/p' "$root/cmake/version.cmake")
+launchpad=$out/launchpad
+mkdir -p "$launchpad/Modules/Plugin"
+cp "$build/orbiter.exe" "$launchpad/"
+cp "$build/Modules/Plugin/Kelvane.dll" "$build/launchpad-test/NoResources.dll" \
+  "$launchpad/Modules/Plugin/"
+(cd "$launchpad" && exec "$loader" orbiter.exe --launchpad) >"$out/launchpad.txt" \
+  2>>"$out/wine.log" || { echo "smoke test ($edition): orbiter.exe --launchpad failed" >&2; failed=yes; }
+expected_launchpad=$smoke/expected-launchpad.txt
+if [ $regenerate = yes ]; then
+  sed "s/\"$version\"/\"@VERSION@\"/g" "$out/launchpad.txt" >"$expected_launchpad"
+elif ! sed "s/@VERSION@/$version/g" "$expected_launchpad" | diff -u - "$out/launchpad.txt" >&2; then
+  echo "smoke test ($edition): the Launchpad listed other modules than $expected_launchpad" >&2
+  failed=yes
+fi
+
 # The frames as the display drew them: from "[MFD ...]" to "[buttons] ...".
 frames() { awk '/^\[MFD /{on=1} on{print} /^\[buttons\]/{on=0}' "$1"; }
 frames "$out/transcript.txt" >"$out/frames-wine.txt"
@@ -73,6 +93,7 @@ if [ -x "$sim" ]; then
     "press Left 3" "press Left 3" "press Left 1" "press Left 2" "draw Left"
     "press Left 0" "press Left 1" "draw Left"
     "close Left" "open Left" "draw Left"
+    "pause" "frame" "press Left 0" "frame" "frame" "resume"
     "load $smoke/status-and-state.scn" "draw Left"
     "focus PB-01" "open Right" "draw Right"
   )
@@ -99,4 +120,9 @@ if [ $failed = yes ]; then
   exit 1
 fi
 grep -E "^(transcript matches|ink:|allocation failure|FreeLibrary)" "$out/transcript.txt" | sort | uniq -c
+echo "smoke test ($edition): the host's log:"
+sed -n 's/^log: /  /p' "$out/transcript.txt"
+echo "smoke test ($edition): the Launchpad's Modules tab:"
+sed -n '/^category\|^  module/s/^/  /p' "$out/launchpad.txt"
+grep -E "^(== a press while|frame:|dynamic_cast)" "$out/transcript.txt" | sed 's/^/  /'
 echo "smoke test ($edition): passed; pictures of the frames in $out/frames"

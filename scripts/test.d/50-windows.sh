@@ -11,12 +11,15 @@ cd "$(dirname "$0")/../.."
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+# A package list that fails to download (a mirror in the middle of a sync) need not stop the
+# install: the lists at hand may do. The install's own status is the function's.
 install() {
   local missing=()
   for p in "$@"; do installed "$p" || missing+=("$p"); done
   [ ${#missing[@]} -eq 0 ] && return
   echo "== installing ${missing[*]}"
-  $SUDO apt-get update -qq
+  $SUDO apt-get update -qq ||
+    echo "apt-get update failed; installing from the package lists at hand" >&2
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 }
@@ -31,15 +34,18 @@ run32_line=$(python3 windows/run32_check.py --work-dir build-windows) || status=
 echo "$run32_line"
 case $status in
   0) run32=yes ;;
-  1) run32=no ;;
+  1) run32=no skip32="this machine cannot run 32-bit programs (${run32_line#*: no: })" ;;
   *) exit "$status" ;; # the check itself failed
 esac
 if [ $run32 = yes ]; then
-  # Wine runs the 32-bit host from the i386 architecture's packages.
+  # Wine runs the 32-bit host from the i386 architecture's packages. Where Debian's registry
+  # cannot deliver them, the 32-bit run cannot happen here: say so, and run the rest.
   if ! installed wine32:i386; then
     dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
   fi
-  install wine32:i386
+  if ! install wine32:i386; then
+    run32=no skip32="Debian's wine32:i386 could not be installed here (apt-get failed above)"
+  fi
 fi
 
 echo "== Kelvane.dll for both editions and the stand-in orbiter.exe"
@@ -51,6 +57,5 @@ if [ $run32 = yes ]; then
   echo "== Wine smoke test, 32-bit"
   windows/smoke_test.sh build-windows/x86
 else
-  echo "smoke test (32-bit): skipped, this machine cannot run 32-bit programs" \
-    "(${run32_line#*: no: })"
+  echo "smoke test (32-bit): skipped, $skip32"
 fi

@@ -101,8 +101,10 @@ extern "C" void __std_terminate() {
     abort();
 }
 
-// The type descriptors of thrown types point at type_info's virtual table, which lives in
-// Microsoft's library. Only typeid would use it; exception matching compares names. Its one
+// Type descriptors (of thrown types, and the run-time type information of every class with
+// virtual functions) point at type_info's virtual table, which lives in Microsoft's library.
+// Only typeid would call through it; exception matching and the host's dynamic_cast compare
+// names. Its one
 // entry is the scalar deleting destructor, which here deletes nothing. (x64 has one calling
 // convention, and C names without the leading underscore.)
 #if defined(_M_IX86)

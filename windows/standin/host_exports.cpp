@@ -122,6 +122,13 @@ MFD::~MFD() {
     NoteMfdDestroyed();
 }
 
+void MFD::InvalidateDisplay() {
+    if (Instrument* in = static_cast<Instrument*>(instrument)) {
+        ++in->displayInvalidations;
+        in->schedule.asked = true;
+    }
+}
+
 void MFD::InvalidateButtons() {
     if (instrument)
         ++static_cast<Instrument*>(instrument)->buttonInvalidations;
@@ -222,6 +229,8 @@ void InitLib(HINSTANCE hModule) {
     path[length < sizeof path ? length : sizeof path - 1] = '\0';
     const char* base = strrchr(path, '\\');
     base = base ? base + 1 : path;
+    _snprintf(gModuleFileName, sizeof gModuleFileName, "%s", base);
+    gModuleFileName[sizeof gModuleFileName - 1] = '\0';
     size_t n = 0;
     while (base[n] && base[n] != '.' && n + 1 < sizeof gModuleName) {
         gModuleName[n] = base[n];
@@ -229,14 +238,18 @@ void InitLib(HINSTANCE hModule) {
     }
     gModuleName[n] = '\0';
 
+    typedef char* (*DateFunction)();
     typedef int (*VersionFunction)();
     typedef void (*InitFunction)(HINSTANCE);
-    const FARPROC version = GetProcAddress(reinterpret_cast<HMODULE>(hModule), "GetModuleVersion");
-    const FARPROC init = GetProcAddress(reinterpret_cast<HMODULE>(hModule), "InitModule");
+    const HMODULE module = reinterpret_cast<HMODULE>(hModule);
+    const FARPROC date = GetProcAddress(module, "ModuleDate");
+    const FARPROC version = GetProcAddress(module, "GetModuleVersion");
+    const FARPROC init = GetProcAddress(module, "InitModule");
     if (gLogCount < 8) {
-        _snprintf(gLog[gLogCount], sizeof gLog[0], "Module %s [Build %06d]", gModuleName,
-                  version ? reinterpret_cast<VersionFunction>(version)() : 0);
-        gLog[gLogCount][sizeof gLog[0] - 1] = '\0';
+        FormatModuleLogLine(gLog[gLogCount], sizeof gLog[0], gModuleFileName, date != nullptr,
+                            date ? Date2Int(reinterpret_cast<DateFunction>(date)()) : 0,
+                            version != nullptr,
+                            version ? reinterpret_cast<VersionFunction>(version)() : 0);
         ++gLogCount;
     }
     if (init)

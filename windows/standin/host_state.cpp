@@ -146,6 +146,7 @@ ModeSlot gModes[kMaxModes];
 int gModeCount = 0;
 Instrument* gOpeningInstrument = nullptr;
 char gModuleName[64];
+char gModuleFileName[64];
 char gLog[8][128];
 int gLogCount = 0;
 

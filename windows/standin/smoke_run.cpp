@@ -8,11 +8,15 @@
 //   orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]
 //   orbiter.exe --play FILE [--frames DIR]
 //   orbiter.exe --time-redraw COUNT
+//   orbiter.exe --launchpad
 // The second form starts a scenario as the simulator does and draws the Left and Right displays
-// (see PlayScenario); the third only times redraws of each page (see TimeRedraws).
+// (see PlayScenario); the third only times redraws of each page (see TimeRedraws); the fourth
+// lists Modules/Plugin as the Launchpad's Modules tab does (launchpad.cpp).
 #include "runtime/standard_exceptions.h"
 #include "standin/display_capture.h"
+#include "standin/launchpad.h"
 #include "standin/stand_in_host.h"
+#include "standin/type_information.h"
 #include "standin/win32_extra.h"
 
 #include <ctype.h>
@@ -44,6 +48,7 @@ int gPictureCount = 0;
 const int kDisplays = 2;
 const char* const kDisplayNames[kDisplays] = {"Left", "Right"};
 Instrument gInstruments[kDisplays];
+HostClock gClock;
 
 // Counts kept by the stand-in's MFD base class, to see what happens to a display object.
 int gMfdConstructions = 0, gMfdDestructions = 0;
@@ -124,6 +129,7 @@ bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
         return false;
     }
     memset(&in, 0, sizeof in);
+    in.schedule = RedrawSchedule(); // drawn at the next frame
     in.id = id;
     in.width = width;
     in.height = height;
@@ -154,6 +160,7 @@ bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
     if (sizeof(void*) == 8 && !Above4GiB(mfd))
         Fail("open %s: the display lies below 4 GiB, so a cut-off address would pass",
              kDisplayNames[id]);
+    CheckDisplayType(mfd, gModule);
     DWORD cw, ch;
     CellSizeFor(height, cw, ch);
     SetCellSize(mfd, cw, ch);
@@ -196,6 +203,7 @@ void Draw(int id, const char* pictureName) {
     gRecording = &frame;
     in.mfd->Update(surface.dc);
     gRecording = nullptr;
+    NoteRedraw(in.schedule, gClock);
     const char* labels[4];
     for (int b = 0; b < 4; ++b)
         labels[b] = in.mfd->ButtonLabel(b);
@@ -210,6 +218,22 @@ void Draw(int id, const char* pictureName) {
     if (!SaveBitmap(surface, path))
         Fail("draw %s: cannot write %s", kDisplayNames[id], path);
     DestroySurface(surface);
+}
+
+// One frame of the host's clock: every open display that is due is redrawn.
+void RunFrame() {
+    AdvanceFrame(gClock, kFrameSeconds);
+    bool drawn = false;
+    for (int id = 0; id < kDisplays; ++id) {
+        Instrument& in = gInstruments[id];
+        if (!in.mfd || !RedrawDue(in.schedule, gClock))
+            continue;
+        Say("frame: %s is redrawn%s", kDisplayNames[id], in.schedule.asked ? ", as it asked" : "");
+        Draw(id, "frame");
+        drawn = true;
+    }
+    if (!drawn)
+        Say("frame: no display redrawn");
 }
 
 void Press(int id, int button) {
@@ -259,8 +283,9 @@ bool LoadModule(const char* exePath) {
     if (gLogCount == 0)
         Fail("the entry point did not call InitLib");
 
-    const char* const kNames[] = {"InitModule",      "ExitModule",   "GetModuleVersion",
-                                  "opcDeleteVessel", "opcSaveState", "opcLoadState"};
+    const char* const kNames[] = {"ModuleDate",       "InitModule",      "ExitModule",
+                                  "GetModuleVersion", "opcDeleteVessel", "opcSaveState",
+                                  "opcLoadState"};
     for (const char* name : kNames)
         if (!Export(name))
             Fail("the module does not export %s", name);
@@ -783,6 +808,8 @@ int RunStandInHost(int argc, char** argv) {
     const char* scenarioPath = nullptr;
     int timedRedraws = 0;
     bool play = false;
+    if (argc == 2 && strcmp(argv[1], "--launchpad") == 0)
+        return ListModules(argv[0]);
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--time-redraw") == 0 && i + 1 < argc) {
             timedRedraws = atoi(argv[++i]);
@@ -808,7 +835,8 @@ int RunStandInHost(int argc, char** argv) {
     if (!scenarioPath && timedRedraws <= 0) {
         printf("usage: orbiter.exe --scenario FILE [--expect FILE] [--frames DIR]\n"
                "       orbiter.exe --play FILE [--frames DIR]\n"
-               "       orbiter.exe --time-redraw COUNT\n");
+               "       orbiter.exe --time-redraw COUNT\n"
+               "       orbiter.exe --launchpad\n");
         return 2;
     }
     if (scenarioPath && !ReadScenario(scenarioPath)) {
@@ -879,6 +907,17 @@ int RunStandInHost(int argc, char** argv) {
         SaveState();
         if (OpenDisplay(MFD_LEFT, glider, 256, 256))
             Draw(MFD_LEFT, "reopened");
+
+        // The host redraws on simulation time only: while paused, a press shows because the
+        // display asks for the redraw.
+        Say("== a press while the simulation is paused");
+        gClock.paused = true;
+        RunFrame();
+        Press(MFD_LEFT, 0);
+        Say("InvalidateDisplay calls: %d", gInstruments[MFD_LEFT].displayInvalidations);
+        RunFrame();
+        RunFrame();
+        gClock.paused = false;
 
         Say("== ReadStatus from the scenario's Left display block");
         const int block = FindLine(0, "BEGIN_MFD Left");

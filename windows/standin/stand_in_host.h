@@ -82,6 +82,8 @@ struct Instrument {
     Vessel* vessel;
     MFD* mfd;
     int buttonInvalidations;
+    int displayInvalidations; // MFD::InvalidateDisplay calls
+    RedrawSchedule schedule;
 };
 extern Instrument* gOpeningInstrument;
 using ::CellSizeFor; // the display's character cell (sim/host_rules.h)
@@ -111,7 +113,8 @@ void OpenWriter(ScenarioStream& stream);
 void OpenReader(ScenarioStream& stream, const char* const* lines, int count);
 
 // --- Module loading ---
-extern char gModuleName[64];
+extern char gModuleName[64];     // the file's name without its extension: BEGIN_<name>
+extern char gModuleFileName[64]; // as the log names it
 extern char gLog[8][128];
 extern int gLogCount;
 

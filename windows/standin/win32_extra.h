@@ -1,5 +1,6 @@
 // The Windows calls the stand-in host makes beyond those the module uses (host/windows_api.h):
-// loading the plug-in, reserving address space, and a memory device context to draw into.
+// loading the plug-in, reserving address space, a memory device context to draw into, and what
+// the Launchpad reads of a module file (its string resources and version record).
 #pragma once
 
 #include "host/windows_api.h"
@@ -22,6 +23,23 @@ typedef unsigned char BYTE;
 #define NONANTIALIASED_QUALITY 3
 #define FIXED_PITCH 1
 #define FF_MODERN 0x30
+#define MAX_PATH 260
+#define LOAD_LIBRARY_AS_DATAFILE 0x00000002
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+
+struct FILETIME {
+    DWORD dwLowDateTime, dwHighDateTime;
+};
+
+struct WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime, ftLastAccessTime, ftLastWriteTime;
+    DWORD nFileSizeHigh, nFileSizeLow;
+    DWORD dwReserved0, dwReserved1;
+    char cFileName[MAX_PATH];
+    char cAlternateFileName[14];
+};
 
 struct BITMAPINFOHEADER {
     DWORD biSize;
@@ -48,6 +66,14 @@ struct BITMAPINFO {
 
 extern "C" {
 HMODULE WINAPI LoadLibraryA(LPCSTR path);
+HMODULE WINAPI LoadLibraryExA(LPCSTR path, HANDLE file, DWORD flags);
+HANDLE WINAPI FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* found);
+BOOL WINAPI FindNextFileA(HANDLE search, WIN32_FIND_DATAA* found);
+BOOL WINAPI FindClose(HANDLE search);
+int WINAPI LoadStringA(HMODULE module, UINT id, char* buffer, int size);
+DWORD WINAPI GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle);
+BOOL WINAPI GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, void* data);
+BOOL WINAPI VerQueryValueA(const void* record, LPCSTR subBlock, void** value, UINT* length);
 BOOL WINAPI FreeLibrary(HMODULE module);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, char* path, DWORD size);
 LPVOID WINAPI VirtualAlloc(LPVOID address, size_t size, DWORD type, DWORD protect);
