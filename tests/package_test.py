@@ -115,11 +115,14 @@ class PackageTest(unittest.TestCase):
                 self.assertEqual(struct.unpack_from("<H", image, pe + 4)[0],
                                  PE_MACHINES[edition], "the DLL's machine")
 
-                self.check_manual(simulator, added, version)
+                manual = self.check_manual(simulator, added, version)
                 scenarios = sorted(n for n in added if n.startswith("Scenarios/"))
                 self.assertGreaterEqual(len(scenarios), 3)
+                log_lines = set()
                 for scenario in scenarios:
-                    self.check_scenario(simulator, scenario, edition)
+                    log_lines |= self.check_scenario(simulator, scenario, edition)
+                if self.orbiter(edition):
+                    self.check_manual_quotes_the_host(simulator, edition, manual, log_lines)
 
     def check_manual(self, simulator, added, version):
         doc = os.path.join(simulator, "Doc", "Kelvane")
@@ -140,6 +143,40 @@ class PackageTest(unittest.TestCase):
         self.assertEqual(pictures, {n for n in added if n.endswith(".png")})
         self.assertGreaterEqual(len(pictures), 9)
         self.assertIn("Doc/Kelvane/LICENSE.txt", added)
+        return manual
+
+    def check_manual_quotes_the_host(self, simulator, edition, manual, log_lines):
+        """The log line and the Launchpad's entry, as the manual quotes them, are what the
+        stand-in host wrote and listed for the package's own DLL."""
+        quoted = [html.unescape(t) for t in re.findall(r"<pre>(.*?)</pre>", manual, re.S)]
+        self.assertEqual(len(log_lines), 1, log_lines)
+        self.assertIn(log_lines.pop(), quoted, "the manual's log line")
+        run = self.run_orbiter(simulator, edition, ["--launchpad"])
+        self.assertEqual(run.returncode, 0, run.stdout[-2000:] + run.stderr[-2000:])
+        listing = re.findall(r'^category "(.*)"\n((?:  module .*\n)+)', run.stdout, re.M)
+        modules = {m: (category, d) for category, block in listing
+                   for m, d in re.findall(r'^  module "(.*)": (.*)$', block, re.M)}
+        category, description = modules["Kelvane"]
+        self.assertEqual(category, "MFD modes")
+        self.assertRegex(description, r'^"KELVANE:\\r\\n\\r\\n.+"$')
+        shown = description[1:-1].replace("\\r\\n", "\n")
+        self.assertIn(shown, quoted, "the manual's Launchpad description")
+        # The plug-in the folder held before, which is no DLL at all, stays in the list.
+        self.assertEqual(modules["Other"], ("Miscellaneous", "no description"))
+        print("package test (%s): the manual quotes the log line and the Launchpad entry as "
+              "orbiter.exe wrote and listed them" % edition)
+
+    def orbiter(self, edition):
+        return dict(o.split("=", 1) for o in ARGS.orbiter).get(edition)
+
+    def run_orbiter(self, simulator, edition, arguments):
+        """The package's folder, with the stand-in orbiter.exe in it, under Wine."""
+        shutil.copy(self.orbiter(edition), os.path.join(simulator, "orbiter.exe"))
+        return subprocess.run(
+            ["bash", "-c", '. windows/wine_env.sh && wine_env "package test" "$1" >&2 && '
+             'cd "$1" && shift && exec "$loader" orbiter.exe "$@"', "-", simulator] + arguments,
+            cwd=ROOT, capture_output=True, text=True,
+            env=dict(os.environ, KELVANE_WINEPREFIX=ARGS.wine_prefix.get(edition, "")))
 
     def check_scenario(self, simulator, scenario, edition):
         path = os.path.join(simulator, scenario)
@@ -154,20 +191,15 @@ class PackageTest(unittest.TestCase):
                 self.assertIn(row.strip(), [r.strip() for r in drawn[display]],
                               "%s, %s display" % (scenario, display))
 
-        orbiter = dict(o.split("=", 1) for o in ARGS.orbiter).get(edition)
-        if not orbiter:
-            return
-        shutil.copy(orbiter, os.path.join(simulator, "orbiter.exe"))
-        windows_path = scenario.replace("/", "\\")
-        run = subprocess.run(
-            ["bash", "-c", '. windows/wine_env.sh && wine_env "package test" "$1" >&2 && '
-             'cd "$1" && exec "$loader" orbiter.exe --play "$2" --frames .', "-", simulator,
-             windows_path], cwd=ROOT, capture_output=True, text=True,
-            env=dict(os.environ, KELVANE_WINEPREFIX=ARGS.wine_prefix.get(edition, "")))
+        if not self.orbiter(edition):
+            return set()
+        run = self.run_orbiter(simulator, edition,
+                               ["--play", scenario.replace("/", "\\"), "--frames", "."])
         self.assertEqual(run.returncode, 0, run.stdout[-2000:] + run.stderr[-2000:])
         self.assertEqual(frames(run.stdout), drawn, scenario + " under Wine")
         print("package test (%s): %s: %d frames drawn under Wine equal kelvane-sim's" %
               (edition, scenario, len(drawn)))
+        return set(re.findall(r"^log: (.*)$", run.stdout, re.M))
 
 
 def main():
