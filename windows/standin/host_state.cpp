@@ -147,6 +147,20 @@ int gModeCount = 0;
 Instrument* gOpeningInstrument = nullptr;
 char gModuleName[64];
 char gModuleFileName[64];
+
+bool BesideExecutable(const char* exePath, const char* relative, char* path, size_t size) {
+    _snprintf(path, size, "%s", exePath);
+    path[size - 1] = '\0';
+    char* slash = strrchr(path, '\\');
+    if (slash)
+        slash[1] = '\0';
+    else
+        path[0] = '\0';
+    if (strlen(path) + strlen(relative) >= size)
+        return false;
+    memcpy(path + strlen(path), relative, strlen(relative) + 1);
+    return true;
+}
 char gLog[8][128];
 int gLogCount = 0;
 

@@ -27,21 +27,6 @@ struct ModuleEntry {
 ModuleEntry gEntries[kMaxEntries];
 int gEntryCount = 0;
 
-// The folder of this executable with `relative` appended; false when it does not fit.
-bool BesideExecutable(const char* exePath, const char* relative, char* path, size_t size) {
-    _snprintf(path, size, "%s", exePath);
-    path[size - 1] = '\0';
-    char* slash = strrchr(path, '\\');
-    if (slash)
-        slash[1] = '\0';
-    else
-        path[0] = '\0';
-    if (strlen(path) + strlen(relative) >= size)
-        return false;
-    memcpy(path + strlen(path), relative, strlen(relative) + 1);
-    return true;
-}
-
 // The description's line ends written out, so that the entry stays on one line.
 void PrintEscaped(const char* text) {
     for (; *text; ++text) {

@@ -262,17 +262,9 @@ void SaveState() {
 
 bool LoadModule(const char* exePath) {
     char path[260];
-    _snprintf(path, sizeof path, "%s", exePath);
-    path[sizeof path - 1] = '\0';
-    char* slash = strrchr(path, '\\');
     const char* kRelative = "Modules\\Plugin\\Kelvane.dll";
-    if (slash)
-        slash[1] = '\0';
-    else
-        path[0] = '\0';
-    if (strlen(path) + strlen(kRelative) >= sizeof path)
+    if (!BesideExecutable(exePath, kRelative, path, sizeof path))
         return false;
-    memcpy(path + strlen(path), kRelative, strlen(kRelative) + 1);
 
     gModule = LoadLibraryA(path);
     Say("LoadLibraryA %s: %s", kRelative, gModule ? "loaded" : "failed");

@@ -113,6 +113,8 @@ void OpenWriter(ScenarioStream& stream);
 void OpenReader(ScenarioStream& stream, const char* const* lines, int count);
 
 // --- Module loading ---
+// The folder of this executable with `relative` appended; false when it does not fit `size`.
+bool BesideExecutable(const char* exePath, const char* relative, char* path, size_t size);
 extern char gModuleName[64];     // the file's name without its extension: BEGIN_<name>
 extern char gModuleFileName[64]; // as the log names it
 extern char gLog[8][128];
