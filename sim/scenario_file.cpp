@@ -6,9 +6,11 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 namespace sim {
@@ -73,7 +75,7 @@ std::vector<LevelSetting> ParseLevels(const std::string& clean, size_t line,
     if (EqualNoCase(keyword, "FUEL")) {
         std::string word;
         words >> word;
-        LevelSetting s{line, true, 0, level(word)};
+        LevelSetting s{line, true, 0, level(word), word};
         if (words >> word)
             cursor.Fail(line, "expected one level after FUEL, found also '" + word + "'");
         levels.push_back(s);
@@ -88,7 +90,7 @@ std::vector<LevelSetting> ParseLevels(const std::string& clean, size_t line,
                          [](unsigned char c) { return std::isdigit(c) != 0; }))
             cursor.Fail(line, "expected TANK:LEVEL pairs after PRPLEVEL, found '" + pair + "'");
         levels.push_back(
-            LevelSetting{line, false, std::stoul(tank), level(pair.substr(colon + 1))});
+            LevelSetting{line, false, std::stoul(tank), level(pair.substr(colon + 1)), pair});
     }
     return levels;
 }
@@ -99,22 +101,21 @@ void ParseFocus(LineCursor& cursor, ScenarioFile& file) {
         cursor.Fail(begin, "a second BEGIN_FOCUS block (the first is on line " +
                                std::to_string(file.focusLine) + ")");
     file.focusLine = begin;
+    file.focusLines.push_back(cursor.Raw());
     cursor.Advance();
     for (; !cursor.AtEnd(); cursor.Advance()) {
         const std::string clean = cursor.Clean();
+        file.focusLines.push_back(cursor.Raw());
         if (EqualNoCase(clean, "END_FOCUS")) {
             cursor.Advance();
-            if (!file.focusName)
-                cursor.Fail(begin, "expected a line 'Ship NAME' in the BEGIN_FOCUS block");
             return;
         }
-        if (EqualNoCase(FirstWord(clean), "Ship")) {
+        // The first Ship line names the focus; one that names nobody leaves the host's choice.
+        if (EqualNoCase(FirstWord(clean), "Ship") && !file.focusShipLine) {
+            file.focusShipLine = file.focusLines.size() - 1;
             const std::string name = AfterFirstWord(clean);
-            if (name.empty())
-                cursor.Fail(cursor.Number(), "expected a vessel name after 'Ship'");
-            file.focusName = name;
-        } else {
-            file.focusItems.push_back(cursor.Raw());
+            if (!name.empty())
+                file.focusName = name;
         }
     }
     cursor.Fail(begin, "BEGIN_FOCUS has no END_FOCUS line");
@@ -135,9 +136,14 @@ void ParseDisplay(LineCursor& cursor, ScenarioFile& file, const std::string& nam
         if (EqualNoCase(clean, "END_MFD")) {
             cursor.Advance();
             // The blank lines after a display block belong to it: the host writes one after each.
-            while (!cursor.AtEnd() && cursor.Raw().find_first_not_of(" \t") == std::string::npos)
+            ScenarioFile::Part part{
+                ScenarioFile::PartKind::Display, std::string(), {}, file.displays.size()};
+            while (!cursor.AtEnd() && cursor.Raw().find_first_not_of(" \t") == std::string::npos) {
+                part.lines.push_back(cursor.Raw());
                 cursor.Advance();
+            }
             file.displays.push_back(std::move(block));
+            file.parts.push_back(std::move(part));
             return;
         }
         if (!block.userMode && EqualNoCase(FirstWord(clean), "TYPE") &&
@@ -262,7 +268,8 @@ void PlaceMissingParts(ScenarioFile& file) {
             file.parts.push_back(ScenarioFile::Part{Kind::Text, std::string(), {std::string()}});
         insert(file.parts.size(), Kind::ModuleState);
     }
-    if (FindPart(file, Kind::Displays) == file.parts.size()) {
+    if (FindPart(file, Kind::Displays) == file.parts.size() &&
+        FindPart(file, Kind::Display) == file.parts.size()) {
         // Before the panel, else right before the ships.
         size_t at = FindPart(file, Kind::Ships);
         for (size_t i = 0; i < at; ++i)
@@ -282,6 +289,78 @@ void PlaceMissingParts(ScenarioFile& file) {
         insert(at, Kind::Focus);
     }
 }
+
+// The focus block as read, with its Ship line changed only when the focus is another ship.
+void WriteFocus(const ScenarioFile& file, const ScenarioContent& content,
+                std::vector<std::string>& lines) {
+    if (!content.focusName)
+        return; // no vessel left: the host has no focus to write
+    const std::string shipLine = "  Ship " + *content.focusName;
+    if (file.focusLines.empty()) {
+        lines.insert(lines.end(), {"BEGIN_FOCUS", shipLine, "END_FOCUS"});
+        return;
+    }
+    std::vector<std::string> block = file.focusLines;
+    const bool same =
+        file.focusName && strcasecmp(file.focusName->c_str(), content.focusName->c_str()) == 0;
+    if (file.focusShipLine && !same)
+        block[*file.focusShipLine] = shipLine;
+    else if (!file.focusShipLine)
+        block.insert(block.begin() + 1, shipLine);
+    lines.insert(lines.end(), block.begin(), block.end());
+}
+
+// Writes each display's block in the place the file had it, and blocks of displays the file did
+// not have among them in id order, each followed by a blank line as the host writes them.
+class DisplayWriter {
+public:
+    DisplayWriter(const ScenarioFile& file, const ScenarioContent& content)
+        : file_(file), content_(content), written_(content.displayBlocks.size(), false) {
+        for (size_t i = 0; i < file.parts.size(); ++i)
+            if (file.parts[i].kind == ScenarioFile::PartKind::Display) {
+                const size_t id = static_cast<size_t>(file.displays[file.parts[i].display].id);
+                if (id < inFile_.size())
+                    inFile_[id] = true;
+                last_ = &file.parts[i];
+            }
+    }
+
+    void Write(const ScenarioFile::Part& part, std::vector<std::string>& lines) {
+        if (part.kind == ScenarioFile::PartKind::Displays) {
+            WriteNew(content_.displayBlocks.size(), lines);
+            return;
+        }
+        const size_t id = static_cast<size_t>(file_.displays[part.display].id);
+        WriteNew(id, lines);
+        if (id < content_.displayBlocks.size() && content_.displayBlocks[id] && !written_[id]) {
+            written_[id] = true;
+            lines.insert(lines.end(), content_.displayBlocks[id]->begin(),
+                         content_.displayBlocks[id]->end());
+            lines.insert(lines.end(), part.lines.begin(), part.lines.end());
+        }
+        if (&part == last_)
+            WriteNew(content_.displayBlocks.size(), lines);
+    }
+
+private:
+    // The blocks of displays below `before` that the file did not have.
+    void WriteNew(size_t before, std::vector<std::string>& lines) {
+        for (size_t id = 0; id < before && id < content_.displayBlocks.size(); ++id) {
+            if (written_[id] || (id < inFile_.size() && inFile_[id]) || !content_.displayBlocks[id])
+                continue;
+            written_[id] = true;
+            lines.insert(lines.end(), content_.displayBlocks[id]->begin(),
+                         content_.displayBlocks[id]->end());
+            lines.push_back(std::string());
+        }
+    }
+
+    const ScenarioFile& file_;
+    const ScenarioContent& content_;
+    std::vector<bool> written_;
+    std::array<bool, 16> inFile_{};
+    const ScenarioFile::Part* last_ = nullptr;
+};
 
 } // namespace
 
@@ -318,6 +397,7 @@ ScenarioFile ParseScenario(const std::string& text, const std::string& path,
             }
             file.lines.push_back(std::move(line));
             start = end + 1;
+            file.finalLineEnd = end < text.size();
         }
     }
 
@@ -347,7 +427,6 @@ ScenarioFile ParseScenario(const std::string& text, const std::string& path,
             addPlaceholder(Kind::Focus);
             ParseFocus(cursor, file);
         } else if (EqualNoCase(keyword, "BEGIN_MFD")) {
-            addPlaceholder(Kind::Displays);
             ParseDisplay(cursor, file, AfterFirstWord(clean));
         } else if (EqualNoCase(keyword, "BEGIN_SHIPS")) {
             addPlaceholder(Kind::Ships);
@@ -381,12 +460,16 @@ std::vector<std::string> ShipLines(const ShipEntry& ship, const Vessel& vessel, 
     std::string levels;
     for (size_t i = 0; i < vessel.TankCount(); ++i) {
         char text[64];
-        std::snprintf(text, sizeof text, " %zu:%.3f", i, vessel.TankLevel(i));
-        // A level that shows as 0.000 is left out like an empty tank, so that reading the file
-        // back and saving again writes the same line.
-        if (std::string(text).find(":0.000") == std::string::npos)
-            levels += text;
+        std::snprintf(text, sizeof text, "%.6f", vessel.TankLevel(i));
+        // A level that shows as 0.000000 is left out like an empty tank, so that reading the
+        // file back and saving again writes the same line.
+        if (std::strcmp(text, "0.000000") != 0)
+            levels += " " + std::to_string(i) + ":" + text;
     }
+    // Levels of tanks the vessel does not have are kept as read, so that nothing is lost.
+    for (const LevelSetting& s : ship.levels)
+        if (!s.allTanks && s.tank >= vessel.TankCount())
+            levels += " " + s.text;
     const std::string levelLine = levels.empty() ? std::string() : "  PRPLEVEL" + levels;
 
     // Without a levels line of its own, the ship gets one after the host's state items.
@@ -425,6 +508,7 @@ std::vector<std::string> ShipLines(const ShipEntry& ship, const Vessel& vessel, 
 std::string WriteScenario(const ScenarioFile& file, const ScenarioContent& content) {
     using Kind = ScenarioFile::PartKind;
     std::vector<std::string> lines;
+    DisplayWriter displays(file, content);
     auto append = [&](const std::vector<std::string>& more) {
         lines.insert(lines.end(), more.begin(), more.end());
     };
@@ -434,18 +518,11 @@ std::string WriteScenario(const ScenarioFile& file, const ScenarioContent& conte
             append(part.lines);
             break;
         case Kind::Focus:
-            if (content.focusName) {
-                lines.push_back("BEGIN_FOCUS");
-                lines.push_back("  Ship " + *content.focusName);
-                append(file.focusItems);
-                lines.push_back("END_FOCUS");
-            }
+            WriteFocus(file, content, lines);
             break;
+        case Kind::Display:
         case Kind::Displays:
-            for (const auto& block : content.displayBlocks) {
-                append(block);
-                lines.push_back(std::string());
-            }
+            displays.Write(part, lines);
             break;
         case Kind::Ships:
             lines.push_back(file.shipsBegin);
@@ -469,6 +546,8 @@ std::string WriteScenario(const ScenarioFile& file, const ScenarioContent& conte
     std::string text;
     for (const std::string& line : lines)
         text += line + file.lineEnd;
+    if (!file.finalLineEnd && !text.empty())
+        text.resize(text.size() - file.lineEnd.size());
     return text;
 }
 

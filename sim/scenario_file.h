@@ -18,6 +18,7 @@ struct LevelSetting {
     bool allTanks = false; // FUEL: every tank
     size_t tank = 0;
     double level = 0.0;
+    std::string text; // the pair as written, "2:0.995", kept for a tank the vessel lacks
 };
 
 struct ShipItem {
@@ -45,22 +46,27 @@ struct DisplayBlock {
 };
 
 struct ScenarioFile {
-    enum class PartKind { Text, Focus, Displays, Ships, ModuleState };
+    // Display: one BEGIN_MFD block of the file, in its place; Displays: where new display blocks
+    // go in a file that has none.
+    enum class PartKind { Text, Focus, Display, Displays, Ships, ModuleState };
     struct Part {
         PartKind kind = PartKind::Text;
         std::string block; // a text part's block name ("ENVIRONMENT"), empty for loose lines
-        std::vector<std::string> lines;
+        std::vector<std::string> lines; // a Display part: the blank lines after the block
+        size_t display = 0;             // a Display part: index into displays
     };
 
     std::string path;               // names the file in messages
     std::vector<std::string> lines; // every line as read, without its line end
     std::string lineEnd = "\n";
+    bool finalLineEnd = true; // false: the last line had no line end
 
     std::vector<Part> parts; // in file order; each placeholder kind once
 
-    std::optional<std::string> focusName;
-    size_t focusLine = 0;
-    std::vector<std::string> focusItems; // further lines of the focus block, as read
+    std::optional<std::string> focusName; // nothing when BEGIN_FOCUS names no ship
+    size_t focusLine = 0;                 // of BEGIN_FOCUS; 0: the file has no focus block
+    std::vector<std::string> focusLines;  // the block as read, BEGIN_FOCUS to END_FOCUS
+    std::optional<size_t> focusShipLine;  // index in focusLines of the Ship line
 
     std::vector<DisplayBlock> displays;
 
@@ -85,14 +91,14 @@ ScenarioFile ParseScenario(const std::string& text, const std::string& path,
 int DisplayIdFromBlockName(const std::string& name);
 
 // The ship's lines as the host saves them: its item lines as read, with one PRPLEVEL line of the
-// vessel's current levels in place of the PRPLEVEL and FUEL lines read. A ship of an unknown
-// class (no vessel class read) keeps its lines as read.
+// vessel's current levels (six decimals) in place of the PRPLEVEL and FUEL lines read; pairs for
+// tanks the vessel lacks follow as read. A ship of an unknown class keeps its lines as read.
 std::vector<std::string> ShipLines(const ShipEntry& ship, const Vessel& vessel, bool classKnown);
 
 // What the running session puts into the interpreted parts.
 struct ScenarioContent {
     std::optional<std::string> focusName;
-    std::vector<std::vector<std::string>> displayBlocks; // whole blocks, in id order
+    std::vector<std::optional<std::vector<std::string>>> displayBlocks; // whole blocks, by id
     std::vector<std::optional<std::vector<std::string>>>
         ships; // by ScenarioFile::ships; none: gone
     std::string moduleName;

@@ -4,11 +4,13 @@
 
 #include <strings.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 
 namespace sim {
@@ -74,27 +76,59 @@ void Session::LoadText(const std::string& text, const std::string& path) {
 }
 
 void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
-    // Everything that can fail is checked before the old session ends.
-    std::vector<std::optional<VesselClass>> classes;
+    // Everything that can fail is checked before the old session ends. Each class is read once,
+    // so that a class file's warnings come once however many ships use it.
+    std::vector<std::string> warnings;
+    std::map<std::string, ClassLookup> lookups; // by lower-case class name
+    std::vector<const ClassLookup*> classes;
     for (const ShipEntry& ship : file.ships) {
-        classes.push_back(finder.Find(ship.className));
-        if (!classes.back())
+        std::string key = ship.className;
+        for (char& c : key)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        auto [it, added] = lookups.try_emplace(key);
+        if (added) {
+            it->second = finder.Lookup(ship.className);
+            warnings.insert(warnings.end(), it->second.warnings.begin(), it->second.warnings.end());
+        }
+        classes.push_back(&it->second);
+        const ClassLookup& found = it->second;
+        const std::string where = file.path + ":" + std::to_string(ship.line) + ": ship " +
+                                  ship.name + " has class " + ship.className + ", ";
+        if (!found.cls && found.file.empty())
+            warnings.push_back(where + "which has no class file (" + ship.className +
+                               ".cfg): it has no tanks, no thrusters and no mass");
+        else if (!found.cls)
+            warnings.push_back(where + "whose class file " + found.file +
+                               " cannot be used: it has no tanks, no thrusters and no mass");
+        if (!found.cls)
             continue;
-        const size_t tanks = classes.back()->tankCapacities.size();
+        const size_t tanks = found.cls->tankCapacities.size();
         for (const LevelSetting& s : ship.levels)
             if (!s.allTanks && s.tank >= tanks)
-                throw FileError(file.path, s.line,
-                                "ship " + ship.name + " of class " + ship.className +
-                                    " has no tank " + std::to_string(s.tank) + " (it has " +
-                                    std::to_string(tanks) + ")");
+                warnings.push_back(file.path + ":" + std::to_string(s.line) + ": ship " +
+                                   ship.name + " of class " + ship.className + " has no tank " +
+                                   std::to_string(s.tank) + " (it has " + std::to_string(tanks) +
+                                   "): the level '" + s.text + "' is kept as read");
     }
-    if (file.focusName) {
-        bool found = false;
-        for (const ShipEntry& ship : file.ships)
-            found = found || strcasecmp(ship.name.c_str(), file.focusName->c_str()) == 0;
-        if (!found)
-            throw FileError(file.path, file.focusLine,
-                            "the focus ship " + *file.focusName + " is not among the ships");
+
+    // The focus: the ship BEGIN_FOCUS names, else the first ship, as the host takes it (the host
+    // also gives a scenario without a focus block its first ship, silently).
+    std::optional<std::string> focus;
+    for (const ShipEntry& ship : file.ships)
+        if (file.focusName && strcasecmp(ship.name.c_str(), file.focusName->c_str()) == 0)
+            focus = ship.name;
+    if (!focus && file.focusLine) {
+        const std::string where = file.path + ":" + std::to_string(file.focusLine) + ": ";
+        const std::string named =
+            file.focusName ? "the focus ship " + *file.focusName + " is not among the ships"
+                           : std::string("BEGIN_FOCUS names no ship");
+        if (!file.ships.empty()) {
+            focus = file.ships.front().name;
+            warnings.push_back(where + named + ": the first ship, " + *focus +
+                               ", is the focus, as in the host");
+        } else {
+            warnings.push_back(where + named + ", and the scenario has no ships");
+        }
     }
 
     host_.ClearSession();
@@ -107,23 +141,26 @@ void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
         const ShipEntry& ship = file.ships[i];
         VesselClass unknown;
         unknown.name = ship.className;
-        Vessel& vessel = host_.AddVessel(ship.name, classes[i] ? *classes[i] : unknown);
-        classKnown_.push_back(classes[i].has_value());
-        if (!classes[i]) {
-            Warn(file.path + ":" + std::to_string(ship.line) + ": ship " + ship.name +
-                 " has class " + ship.className + ", which has no class file (" + ship.className +
-                 ".cfg): it has no tanks, no thrusters and no mass");
+        const std::optional<VesselClass>& cls = classes[i]->cls;
+        Vessel& vessel = host_.AddVessel(ship.name, cls ? *cls : unknown);
+        classKnown_.push_back(cls.has_value());
+        if (!cls)
             continue;
-        }
+        // The host makes a class's tanks full; a scenario that gives levels gives them all, as
+        // it leaves out the empty tanks.
+        if (ship.levels.empty())
+            vessel.SetAllTankLevels(1.0);
         for (const LevelSetting& s : ship.levels) {
             if (s.allTanks)
                 vessel.SetAllTankLevels(s.level);
-            else
+            else if (s.tank < vessel.TankCount())
                 vessel.SetTankLevel(s.tank, s.level);
         }
     }
-    if (file.focusName)
-        host_.SetFocus(host_.FindVessel(*file.focusName));
+    if (focus)
+        host_.SetFocus(host_.FindVessel(*focus));
+    for (const std::string& warning : warnings)
+        Warn(warning);
 
     // Then the module's own block, then the displays, each with the host's reader.
     for (size_t start : file.moduleStateStarts) {
@@ -159,6 +196,7 @@ std::string Session::SaveText() const {
     ScenarioContent content;
     if (const Vessel* focus = host_.Focus())
         content.focusName = focus->Name();
+    content.displayBlocks.resize(kDisplayCount);
     for (int id = 0; id < kDisplayCount; ++id) {
         if (host_.IsOpen(id)) {
             const Instrument* d = host_.DisplayAt(id);
@@ -168,9 +206,9 @@ std::string Session::SaveText() const {
             for (const std::string& line : host_.WriteStatus(id))
                 block.push_back(line);
             block.push_back("END_MFD");
-            content.displayBlocks.push_back(std::move(block));
+            content.displayBlocks[id] = std::move(block);
         } else if (otherModes_[id]) {
-            content.displayBlocks.push_back(otherModes_[id]->lines);
+            content.displayBlocks[id] = otherModes_[id]->lines;
         }
     }
     for (size_t i = 0; i < file_.ships.size(); ++i) {

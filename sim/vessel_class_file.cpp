@@ -157,31 +157,43 @@ Numbered(const std::string& file, const std::map<size_t, Section>& sections, con
     return ordered;
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FileError(path.string(), 0, "cannot read the file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+// The file at `relative` (folders separated by '/') under `folder`, each name matched exactly or
+// else without regard to case, as on the host's own file system.
+std::optional<fs::path> FindInFolder(const fs::path& folder, const std::string& relative) {
+    std::error_code ec;
+    fs::path at = folder;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        size_t end = relative.find('/', start);
+        if (end == std::string::npos)
+            end = relative.size();
+        const std::string name = relative.substr(start, end - start);
+        start = end + 1;
+        if (name.empty())
+            continue;
+        if (!fs::is_directory(at, ec))
+            return std::nullopt;
+        fs::path next = at / name;
+        if (!fs::exists(next, ec)) {
+            next.clear();
+            for (const auto& entry : fs::directory_iterator(at, ec))
+                if (strcasecmp(entry.path().filename().string().c_str(), name.c_str()) == 0) {
+                    next = entry.path();
+                    break;
+                }
+            if (next.empty())
+                return std::nullopt;
+        }
+        at = next;
+    }
+    if (!fs::is_regular_file(at, ec))
+        return std::nullopt;
+    return at;
 }
 
-// The file in `folder` whose name is `name`, matched exactly or else ignoring case, as on the
-// host's own file system.
-std::optional<fs::path> FindInFolder(const fs::path& folder, const std::string& name) {
-    std::error_code ec;
-    fs::path exact = folder / name;
-    if (fs::is_regular_file(exact, ec))
-        return exact;
-    fs::path dir = exact.parent_path();
-    if (!fs::is_directory(dir, ec))
-        return std::nullopt;
-    const std::string leaf = exact.filename().string();
-    for (const auto& entry : fs::directory_iterator(dir, ec))
-        if (strcasecmp(entry.path().filename().string().c_str(), leaf.c_str()) == 0 &&
-            entry.is_regular_file(ec))
-            return entry.path();
-    return std::nullopt;
+bool HasSectionHeader(const std::string& line, const char* prefix) {
+    const size_t n = std::strlen(prefix);
+    return line.size() > n && line[0] == '[' && strncasecmp(line.c_str() + 1, prefix, n) == 0;
 }
 
 } // namespace
@@ -291,19 +303,75 @@ VesselClass ParseVesselClass(const std::string& text, const std::string& file,
     return cls;
 }
 
+bool IsSectionedClassFile(const std::string& text) {
+    std::istringstream in(text);
+    std::string raw;
+    while (std::getline(in, raw)) {
+        const std::string line = Trim(raw.substr(0, raw.find(';')));
+        if (HasSectionHeader(line, "PROPELLANT_") || HasSectionHeader(line, "THRUSTER_"))
+            return true;
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos && Lower(Trim(line.substr(0, eq))) == "emptymass")
+            return true;
+    }
+    return false;
+}
+
+std::optional<VesselClass> StockModuleClass(const std::string& module) {
+    static const char* const kStockModules[] = {"DeltaGlider", "ShuttleA", "ShuttlePB"};
+    for (const char* stock : kStockModules) {
+        if (strcasecmp(module.c_str(), stock) != 0)
+            continue;
+        const std::string path = std::string("Config/Vessels/") + stock + ".cfg";
+        if (std::optional<SampleText> sample = FindSampleFile(path))
+            return ParseVesselClass(sample->text, "<built-in sample>/" + sample->path, stock);
+    }
+    return std::nullopt;
+}
+
+ClassLookup ReadClassFile(const ClassFileText& file, const std::string& className,
+                          const BaseClassSource& baseClasses) {
+    ClassLookup out;
+    out.file = file.path;
+    if (!file.readError.empty()) {
+        out.warnings.push_back(file.path + ": cannot read the class file: " + file.readError);
+        return out;
+    }
+    if (!IsSectionedClassFile(file.text)) {
+        HostClassReading reading = ReadHostClass(file, className, baseClasses, StockModuleClass);
+        out.cls = std::move(reading.cls);
+        out.warnings = std::move(reading.warnings);
+        return out;
+    }
+    try {
+        out.cls = ParseVesselClass(file.text, file.path, fs::path(file.path).stem().string());
+    } catch (const FileError& e) {
+        out.warnings.push_back(std::string(e.what()) +
+                               " (the file is read in the sectioned form, for its sections or "
+                               "its EmptyMass line, and cannot be used)");
+    }
+    return out;
+}
+
 VesselClassFinder VesselClassFinder::ForScenario(const std::vector<std::string>& extraFolders,
                                                  const std::string& scenarioPath) {
     std::vector<std::string> folders = extraFolders;
     if (!scenarioPath.empty()) {
         const fs::path dir = fs::absolute(scenarioPath).lexically_normal().parent_path();
-        folders.push_back((dir / "Config" / "Vessels").string());
+        for (const std::string& f : InstallationFolders(dir.string()))
+            folders.push_back(f);
         if (dir.has_parent_path() && dir.parent_path() != dir)
-            folders.push_back((dir.parent_path() / "Config" / "Vessels").string());
+            for (const std::string& f : InstallationFolders(dir.parent_path().string()))
+                folders.push_back(f);
     }
     return VesselClassFinder(std::move(folders));
 }
 
-std::optional<VesselClass> VesselClassFinder::Find(const std::string& className) const {
+std::vector<std::string> VesselClassFinder::InstallationFolders(const std::string& root) {
+    return {(fs::path(root) / "Config" / "Vessels").string(), (fs::path(root) / "Config").string()};
+}
+
+std::optional<ClassFileText> VesselClassFinder::FindFile(const std::string& className) const {
     if (className.empty())
         return std::nullopt;
     std::string fileName = className;
@@ -311,20 +379,38 @@ std::optional<VesselClass> VesselClassFinder::Find(const std::string& className)
         if (c == '\\')
             c = '/'; // class names may name sub-folders the host's way
     fileName += ".cfg";
-    if (fileName.front() == '/' || fileName.find("..") != std::string::npos)
+    if (fileName.front() == '/' || fileName.find("..") != std::string::npos ||
+        fileName.find('\0') != std::string::npos)
         return std::nullopt; // a class name never leaves the class folders
     for (const std::string& folder : folders_) {
         if (std::optional<fs::path> path = FindInFolder(folder, fileName)) {
-            const std::string stem = path->stem().string();
-            return ParseVesselClass(ReadFile(*path), path->string(), stem);
+            ClassFileText file{path->string(), std::string(), std::string()};
+            std::ifstream in(*path, std::ios::binary);
+            std::ostringstream text;
+            if (in)
+                text << in.rdbuf();
+            if (!in || in.bad())
+                file.readError = std::strerror(errno);
+            else
+                file.text = text.str();
+            return file;
         }
     }
-    const std::string samplePath = "Config/Vessels/" + fileName;
-    if (std::optional<SampleText> sample = FindSampleFile(samplePath)) {
-        const std::string stem = fs::path(sample->path).stem().string();
-        return ParseVesselClass(sample->text, "<built-in sample>/" + sample->path, stem);
-    }
+    if (std::optional<SampleText> sample = FindSampleFile("Config/Vessels/" + fileName))
+        return ClassFileText{"<built-in sample>/" + sample->path, sample->text, std::string()};
     return std::nullopt;
+}
+
+ClassLookup VesselClassFinder::Lookup(const std::string& className) const {
+    std::optional<ClassFileText> file = FindFile(className);
+    if (!file)
+        return ClassLookup{};
+    return ReadClassFile(*file, className, [this](const std::string& base) {
+        std::string name = base;
+        if (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".cfg") == 0)
+            name.resize(name.size() - 4);
+        return FindFile(name);
+    });
 }
 
 } // namespace sim

@@ -1,7 +1,9 @@
-// Vessel class files (CLASS.cfg, in the host's configuration style) and the places the host looks
-// for them.
+// Vessel class files (CLASS.cfg) in either of their two forms, and the places the host looks for
+// them. The sectioned form ([PROPELLANT_n] and [THRUSTER_n] sections) spells out every tank and
+// thruster; the host's own form is read item by item (sim/host_class_file.h).
 #pragma once
 
+#include "sim/host_class_file.h"
 #include "sim/vessel.h"
 
 #include <optional>
@@ -19,10 +21,28 @@ public:
                              what) {}
 };
 
-// Reads a class file's text. `file` names it in messages; `defaultName` is the class name when
-// the file has no ClassName line (the file's name without .cfg).
+// Reads a class file's text in the sectioned form. `file` names it in messages; `defaultName` is
+// the class name when the file has no ClassName line (the file's name without .cfg).
 VesselClass ParseVesselClass(const std::string& text, const std::string& file,
                              const std::string& defaultName);
+
+// A file is in the sectioned form when it has a [PROPELLANT_n] or [THRUSTER_n] section or an
+// EmptyMass item; anything else is read in the host's form.
+bool IsSectionedClassFile(const std::string& text);
+
+// The figures of a stock vessel module the stand-in knows (DeltaGlider, ShuttleA, ShuttlePB), from
+// the built-in sample's class files.
+std::optional<VesselClass> StockModuleClass(const std::string& module);
+
+struct ClassLookup {
+    std::optional<VesselClass> cls;    // nothing: no file, or a file that cannot be used
+    std::string file;                  // the file found, empty when there is none
+    std::vector<std::string> warnings; // "FILE:LINE: ..."
+};
+
+// Reads a class file of either form; `baseClasses` finds what a host-form BaseClass line names.
+ClassLookup ReadClassFile(const ClassFileText& file, const std::string& className,
+                          const BaseClassSource& baseClasses);
 
 // Finds CLASS.cfg in the given folders, in order, then among the built-in sample's classes.
 class VesselClassFinder {
@@ -30,14 +50,19 @@ public:
     explicit VesselClassFinder(std::vector<std::string> folders = {})
         : folders_(std::move(folders)) {}
 
-    // The folders the host searches for a scenario file: the given ones, then Config/Vessels
-    // beside the scenario and beside the folder that holds it.
+    // The folders the host searches for a scenario file: the given ones, then Config/Vessels and
+    // Config beside the scenario and beside the folder that holds it.
     static VesselClassFinder ForScenario(const std::vector<std::string>& extraFolders,
                                          const std::string& scenarioPath);
+    // Where an installation keeps its class files: ROOT/Config/Vessels, then ROOT/Config.
+    static std::vector<std::string> InstallationFolders(const std::string& root);
 
-    // The class, or nothing when no place has a file for it. A file that exists but is malformed
-    // throws FileError.
-    std::optional<VesselClass> Find(const std::string& className) const;
+    // The class's file: the first folder's CLASS.cfg, names matched without regard to case, else
+    // the built-in sample's. Nothing when no place has one.
+    std::optional<ClassFileText> FindFile(const std::string& className) const;
+    // The class as read from its file, with what the reader noticed. Never throws for what a
+    // file holds.
+    ClassLookup Lookup(const std::string& className) const;
 
     const std::vector<std::string>& Folders() const { return folders_; }
 

@@ -252,7 +252,9 @@ TEST(KelvaneSim, TheStockScenarioIsSavedWithEveryBlockAndTheModulesBlockAdded) {
     const RunResult r = RunSim(folder, "Scenarios/stock.scn --save saved.scn");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, ""); // with --save alone, nothing is opened or printed
-    EXPECT_EQ(ReadText(folder.Path("saved.scn")), stock + "\nBEGIN_Kelvane\nEND\n");
+    EXPECT_EQ(ReadText(folder.Path("saved.scn")),
+              SixDecimalLevels(stock, {"SH-03", "PB-01", "GL-02", "SH-01"}) +
+                  "\nBEGIN_Kelvane\nEND\n");
     // One warning for each ship whose class has no class file.
     const std::string where = "kelvane-sim: warning: Scenarios/stock.scn:";
     EXPECT_EQ(r.err, where +

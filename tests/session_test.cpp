@@ -176,8 +176,6 @@ TEST_F(SessionTest, FaultsNameTheFileAndTheLineAndKeepTheRunningSession) {
          "3: expected TANK:LEVEL pairs after PRPLEVEL, found '0=1'"},
         {ships + "  PRPLEVEL -1:1\nEND\nEND_SHIPS\n",
          "3: expected TANK:LEVEL pairs after PRPLEVEL, found '-1:1'"},
-        {ships + "  STATUS Landed Earth\n  PRPLEVEL 2:1\nEND\nEND_SHIPS\n",
-         "4: ship GL-01 of class DeltaGlider has no tank 2 (it has 2)"},
         {ships + "  FUEL\nEND\nEND_SHIPS\n", "3: expected a level from 0 to 1 in 'FUEL', found ''"},
         {ships + "  FUEL 0.5 0.5\nEND\nEND_SHIPS\n",
          "3: expected one level after FUEL, found also '0.5'"},
@@ -189,12 +187,7 @@ TEST_F(SessionTest, FaultsNameTheFileAndTheLineAndKeepTheRunningSession) {
         {"BEGIN_SHIPS\nGL-01:\nEND\nEND_SHIPS\n", "2: expected a class name after 'GL-01:'"},
         {ships + "END\ngl-01:ShuttlePB\nEND\nEND_SHIPS\n",
          "4: a second ship named gl-01 (the first is on line 2)"},
-        {"BEGIN_FOCUS\nEND_FOCUS\n" + ships + "END\nEND_SHIPS\n",
-         "1: expected a line 'Ship NAME' in the BEGIN_FOCUS block"},
-        {"BEGIN_FOCUS\n  Ship\nEND_FOCUS\n", "2: expected a vessel name after 'Ship'"},
         {"BEGIN_FOCUS\n  Ship GL-01\n", "1: BEGIN_FOCUS has no END_FOCUS line"},
-        {"BEGIN_FOCUS\n  Ship GL-02\nEND_FOCUS\n" + ships + "END\nEND_SHIPS\n",
-         "1: the focus ship GL-02 is not among the ships"},
         {"BEGIN_MFD Middle\nEND_MFD\n",
          "1: expected Left, Right or 3 to 12 after BEGIN_MFD, found 'Middle'"},
         {"BEGIN_MFD 13\nEND_MFD\n",
@@ -225,15 +218,54 @@ TEST_F(SessionTest, FaultsNameTheFileAndTheLineAndKeepTheRunningSession) {
     EXPECT_TRUE(g_deletes.empty());
 }
 
-TEST_F(SessionTest, AMalformedClassFileIsAnErrorAndAMissingScenarioToo) {
+// What the host takes in its own way is a warning, and the run goes on with the host's choice;
+// nothing of the file is lost on saving.
+TEST_F(SessionTest, WhatTheHostAcceptsIsAWarningAndKeptOnSaving) {
+    const std::string ships = "BEGIN_SHIPS\nGL-01:DeltaGlider\n  STATUS Landed Earth\nEND\n"
+                              "PB-01:ShuttlePB\nEND\nEND_SHIPS\n";
     folder.Write("Config/Vessels/Junk.cfg", "EmptyMass = 1\n[THRUSTER_0]\n");
-    try {
-        Load("BEGIN_SHIPS\nJ-1:Junk\nEND\nEND_SHIPS\n");
-        FAIL() << "accepted";
-    } catch (const sim::FileError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  folder.Path("Config/Vessels/Junk.cfg") +
-                      ":2: expected a line 'PMI = x y z' before [THRUSTER_0]");
+    const std::string junk = folder.Path("Config/Vessels/Junk.cfg");
+    const struct {
+        std::string text;
+        std::string warning; // after "kelvane-sim: warning: PATH:", or a whole path's line
+        const char* focus;
+        std::string saved; // a part of the saved file
+    } cases[] = {
+        {"BEGIN_FOCUS\nEND_FOCUS\n" + ships,
+         "1: BEGIN_FOCUS names no ship: the first ship, GL-01, is the focus, as in the host",
+         "GL-01", "BEGIN_FOCUS\n  Ship GL-01\nEND_FOCUS\n"},
+        {"BEGIN_FOCUS\n  Ship\n  ; note\nEND_FOCUS\n" + ships,
+         "1: BEGIN_FOCUS names no ship: the first ship, GL-01, is the focus, as in the host",
+         "GL-01", "BEGIN_FOCUS\n  Ship GL-01\n  ; note\nEND_FOCUS\n"},
+        {"BEGIN_FOCUS\n  Ship GL-02\nEND_FOCUS\n" + ships,
+         "1: the focus ship GL-02 is not among the ships: the first ship, GL-01, is the focus, "
+         "as in the host",
+         "GL-01", "BEGIN_FOCUS\n  Ship GL-01\nEND_FOCUS\n"},
+        {"BEGIN_FOCUS\n  Ship GL-02\nEND_FOCUS\nBEGIN_SHIPS\nEND_SHIPS\n",
+         "1: the focus ship GL-02 is not among the ships, and the scenario has no ships", nullptr,
+         "BEGIN_SHIPS\nEND_SHIPS\n"},
+        {"BEGIN_SHIPS\nGL-01:DeltaGlider\n  PRPLEVEL 0:0.5 2:0.995 1:0.25\nEND\nEND_SHIPS\n",
+         "3: ship GL-01 of class DeltaGlider has no tank 2 (it has 2): the level '2:0.995' is "
+         "kept as read",
+         "GL-01", "  PRPLEVEL 0:0.500000 1:0.250000 2:0.995\n"},
+        {"BEGIN_SHIPS\nJ-1:Junk\n  PRPLEVEL 0:0.5\nEND\nEND_SHIPS\n",
+         junk +
+             ":2: expected a line 'PMI = x y z' before [THRUSTER_0] (the file is read in the "
+             "sectioned form, for its sections or its EmptyMass line, and cannot be used)\n"
+             "kelvane-sim: warning: PATH:2: ship J-1 has class Junk, whose class file " +
+             junk + " cannot be used: it has no tanks, no thrusters and no mass",
+         "J-1", "J-1:Junk\n  PRPLEVEL 0:0.5\nEND\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        warnings.str("");
+        const std::string path = Load(c.text);
+        std::string expected = c.warning.rfind(junk, 0) == 0 ? c.warning : path + ":" + c.warning;
+        for (size_t at; (at = expected.find("PATH")) != std::string::npos;)
+            expected.replace(at, 4, path);
+        EXPECT_EQ(warnings.str(), "kelvane-sim: warning: " + expected + "\n");
+        EXPECT_EQ(host.Focus() ? host.Focus()->Name() : std::string(), c.focus ? c.focus : "");
+        EXPECT_NE(session->SaveText().find(c.saved), std::string::npos) << session->SaveText();
     }
     EXPECT_THROW(session->LoadFile(folder.Path("none.scn")), sim::FileError);
 }
@@ -299,7 +331,7 @@ TEST_F(SessionTest, SavesInTheHostsOrderAndFormat) {
     Press(MFD_RIGHT, {0});
     session->Open(4); // the display the host calls "5"
     session->SetTankLevel("GL-01", 1, 0.5);
-    session->SetTankLevel("PB-01", 0, 0.0004); // shows as 0.000: left out like an empty tank
+    session->SetTankLevel("PB-01", 0, 4e-7); // shows as 0.000000: left out like an empty tank
     session->Open(MFD_LEFT);
     Press(MFD_LEFT, {0, 0, 3});
     session->Close(MFD_LEFT); // its record goes into the module's block
@@ -350,7 +382,7 @@ TEST_F(SessionTest, SavesInTheHostsOrderAndFormat) {
                                    "GL-01:DeltaGlider\n"
                                    "  STATUS Landed Earth\n"
                                    "  HEADING 10.00\n"
-                                   "  PRPLEVEL 1:0.500\n"
+                                   "  PRPLEVEL 0:1.000000 1:0.500000\n"
                                    "  NAVFREQ 0 0 0 0\n"
                                    "END\n"
                                    "CP-7:CargoPod\n"
@@ -442,7 +474,8 @@ TEST_F(SessionTest, TheStockScenarioKeepsEveryBlockAndShipLine) {
     EXPECT_TRUE(session->HasOtherMode(MFD_RIGHT));
     EXPECT_THROW(session->Draw(MFD_LEFT), sim::SessionError);
     EXPECT_EQ(session->RequireVessel("SH-03").CurrentMass(), 13000 + 71500 + 2700);
-    EXPECT_EQ(session->SaveText(), stock + "\nBEGIN_Kelvane\nEND\n");
+    EXPECT_EQ(session->SaveText(), SixDecimalLevels(stock, {"SH-03", "PB-01", "GL-02", "SH-01"}) +
+                                       "\nBEGIN_Kelvane\nEND\n");
     SaveLoadSave();
 
     // Switching a display to this mode replaces the other mode's block; closing one drops it.
@@ -576,13 +609,9 @@ TEST_F(SessionTest, DisplayBlocksOfOtherModesAreKeptAsRead) {
     session->Open(MFD_RIGHT);
     const std::string saved = SaveLoadSave();
     const std::string displays = saved.substr(saved.find("BEGIN_MFD"));
+    // The file's blocks stay where they were, with the blank lines after them; a display the
+    // file did not have comes before the first block of a higher id.
     EXPECT_EQ(displays.substr(0, displays.find("BEGIN_SHIPS")),
-              "BEGIN_MFD Left\n"
-              "  TYPE User\n"
-              "  MODE Transfer\n"
-              "  SHIP GL-01\n"
-              "END_MFD\n"
-              "\n"
               "BEGIN_MFD Right\n"
               "  TYPE User\n"
               "  MODE Kelvane\n"
@@ -599,7 +628,11 @@ TEST_F(SessionTest, DisplayBlocksOfOtherModesAreKeptAsRead) {
               "  TYPE Orbit\n"
               "  PROJ Ship   ; the host's own mode\n"
               "END_MFD\n"
-              "\n");
+              "BEGIN_MFD Left\n"
+              "  TYPE User\n"
+              "  MODE Transfer\n"
+              "  SHIP GL-01\n"
+              "END_MFD\n");
 }
 
 TEST_F(SessionTest, WindowsLineEndsAreKept) {

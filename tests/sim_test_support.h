@@ -8,6 +8,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+#include <cstdio>
+#include <stdexcept>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +50,29 @@ inline std::string ReadText(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// `scenario` with the PRPLEVEL line of each named ship in six decimals, as a save writes them.
+inline std::string SixDecimalLevels(std::string scenario, const std::vector<std::string>& ships) {
+    for (const std::string& ship : ships) {
+        const size_t header = scenario.find("\n" + ship + ":");
+        const size_t line = scenario.find("PRPLEVEL", header);
+        const size_t end = scenario.find('\n', line);
+        if (header == std::string::npos || line == std::string::npos ||
+            scenario.find("\nEND\n", header) < line)
+            throw std::runtime_error("no PRPLEVEL line for ship " + ship);
+        std::istringstream pairs(scenario.substr(line + 8, end - line - 8));
+        std::string pair, written = "PRPLEVEL";
+        while (pairs >> pair) {
+            char text[64];
+            const size_t colon = pair.find(':');
+            std::snprintf(text, sizeof text, " %s:%.6f", pair.substr(0, colon).c_str(),
+                          std::stod(pair.substr(colon + 1)));
+            written += text;
+        }
+        scenario.replace(line, end - line, written);
+    }
+    return scenario;
 }
 
 inline bool FileExists(const std::string& path) {

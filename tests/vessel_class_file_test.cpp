@@ -12,7 +12,7 @@ using sim::VesselClass;
 using sim::VesselClassFinder;
 
 VesselClass SampleClass(const std::string& name) {
-    std::optional<VesselClass> cls = VesselClassFinder().Find(name);
+    std::optional<VesselClass> cls = VesselClassFinder().Lookup(name).cls;
     if (!cls)
         throw std::runtime_error("the sample has no class " + name);
     return *cls;
@@ -255,32 +255,35 @@ TEST(ClassFinder, SearchesTheHostsPlacesInOrder) {
         VesselClassFinder::ForScenario({root.Path("extra")}, scenario);
     const VesselClassFinder plain = VesselClassFinder::ForScenario({}, scenario);
     const VesselClassFinder noScenario = VesselClassFinder::ForScenario({}, "");
-    EXPECT_DOUBLE_EQ(withExtra.Find("Probe")->emptyMass, 1);
-    EXPECT_DOUBLE_EQ(plain.Find("Probe")->emptyMass, 2);
-    EXPECT_DOUBLE_EQ(plain.Find("Tug")->emptyMass, 3);
-    EXPECT_DOUBLE_EQ(plain.Find("ShuttlePB")->emptyMass, 4); // a file beats the sample
-    EXPECT_DOUBLE_EQ(noScenario.Find("ShuttlePB")->emptyMass, 500);
-    EXPECT_DOUBLE_EQ(plain.Find("DeltaGlider")->emptyMass, 11000);
-    EXPECT_DOUBLE_EQ(plain.Find("Sub\\Rover")->emptyMass, 5); // the host's sub-folder form
-    EXPECT_DOUBLE_EQ(plain.Find("tug")->emptyMass, 3);        // file names match in any case
-    EXPECT_EQ(plain.Find("tug")->name, "Tug");
-    EXPECT_DOUBLE_EQ(noScenario.Find("deltaglider")->emptyMass, 11000);
-    EXPECT_FALSE(plain.Find("Mir"));
-    EXPECT_FALSE(plain.Find("../Config/Vessels/Tug")); // a class name stays in the class folders
-    EXPECT_FALSE(plain.Find(""));
+    EXPECT_DOUBLE_EQ(withExtra.Lookup("Probe").cls->emptyMass, 1);
+    EXPECT_DOUBLE_EQ(plain.Lookup("Probe").cls->emptyMass, 2);
+    EXPECT_DOUBLE_EQ(plain.Lookup("Tug").cls->emptyMass, 3);
+    EXPECT_DOUBLE_EQ(plain.Lookup("ShuttlePB").cls->emptyMass, 4); // a file beats the sample
+    EXPECT_DOUBLE_EQ(noScenario.Lookup("ShuttlePB").cls->emptyMass, 500);
+    EXPECT_DOUBLE_EQ(plain.Lookup("DeltaGlider").cls->emptyMass, 11000);
+    EXPECT_DOUBLE_EQ(plain.Lookup("Sub\\Rover").cls->emptyMass, 5); // the host's sub-folder form
+    EXPECT_DOUBLE_EQ(plain.Lookup("tug").cls->emptyMass, 3);        // file names match in any case
+    EXPECT_EQ(plain.Lookup("tug").cls->name, "Tug");
+    EXPECT_DOUBLE_EQ(noScenario.Lookup("deltaglider").cls->emptyMass, 11000);
+    EXPECT_FALSE(plain.Lookup("Mir").cls);
+    EXPECT_FALSE(
+        plain.Lookup("../Config/Vessels/Tug").cls); // a class name stays in the class folders
+    EXPECT_FALSE(plain.Lookup("").cls);
 }
 
-TEST(ClassFinder, AMalformedFileIsAnErrorNotAMissingClass) {
+// A file that cannot be used is one warning naming the file and line, not the end of the run.
+TEST(ClassFinder, AMalformedFileIsAWarningNotAMissingClass) {
     ScratchFolder root;
     root.Write("v/Broken.cfg", "EmptyMass = 1\nPMI = 1 1\n");
-    try {
-        VesselClassFinder({root.Path("v")}).Find("Broken");
-        FAIL() << "accepted";
-    } catch (const sim::FileError& e) {
-        EXPECT_EQ(std::string(e.what()), root.Path("v/Broken.cfg") +
-                                             ":2: expected three moments of inertia per unit "
-                                             "mass in m^2 after 'PMI =', found '1 1'");
-    }
+    const sim::ClassLookup found = VesselClassFinder({root.Path("v")}).Lookup("Broken");
+    EXPECT_FALSE(found.cls);
+    EXPECT_EQ(found.file, root.Path("v/Broken.cfg"));
+    EXPECT_EQ(found.warnings,
+              std::vector<std::string>{root.Path("v/Broken.cfg") +
+                                       ":2: expected three moments of inertia per unit mass in "
+                                       "m^2 after 'PMI =', found '1 1' (the file is read in the "
+                                       "sectioned form, for its sections or its EmptyMass line, "
+                                       "and cannot be used)"});
 }
 
 } // namespace
