@@ -118,6 +118,12 @@ int main(int argc, char** argv) {
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->check(CLI::Validator(CLI::ExistingDirectory).description(""));
+    std::string orbiterRoot;
+    app.add_option("--orbiter-root", orbiterRoot,
+                   "root folder of a host installation: class files come from its Config/Vessels "
+                   "and Config (after --vessels), and SCENARIO may be given relative to it")
+        ->type_name("DIR")
+        ->check(CLI::Validator(CLI::ExistingDirectory).description(""));
     app.add_option("--modules", moduleFolder, "folder that holds Kelvane.so")
         ->type_name("DIR")
         ->capture_default_str();
@@ -143,6 +149,21 @@ int main(int argc, char** argv) {
                 sources.push_back({false, commands[nextCommand++]});
             else if (option == script && nextFile < scriptFiles.size())
                 sources.push_back({true, scriptFiles[nextFile++]});
+        }
+    }
+
+    if (!orbiterRoot.empty()) {
+        for (const std::string& folder : sim::VesselClassFinder::InstallationFolders(orbiterRoot))
+            vesselFolders.push_back(folder);
+        // A scenario that is not where it is named is looked for in the installation.
+        std::error_code ec;
+        if (!scenario.empty() && !fs::exists(scenario, ec) && fs::path(scenario).is_relative()) {
+            for (const std::string& under : {std::string(), std::string("Scenarios")})
+                if (std::optional<std::string> found = sim::FindHostFile(
+                        (fs::path(orbiterRoot) / under).string(), scenario)) {
+                    scenario = *found;
+                    break;
+                }
         }
     }
 

@@ -303,6 +303,16 @@ VesselClass ParseVesselClass(const std::string& text, const std::string& file,
     return cls;
 }
 
+std::optional<std::string> FindHostFile(const std::string& folder, const std::string& relative) {
+    std::string name = relative;
+    for (char& c : name)
+        if (c == '\\')
+            c = '/';
+    if (std::optional<fs::path> path = FindInFolder(folder, name))
+        return path->string();
+    return std::nullopt;
+}
+
 bool IsSectionedClassFile(const std::string& text) {
     std::istringstream in(text);
     std::string raw;

@@ -26,6 +26,10 @@ public:
 VesselClass ParseVesselClass(const std::string& text, const std::string& file,
                              const std::string& defaultName);
 
+// The file at `relative` under `folder` ('/' or '\\' between names), each name matched exactly or
+// else without regard to case, as on the host's file system; nothing when there is none.
+std::optional<std::string> FindHostFile(const std::string& folder, const std::string& relative);
+
 // A file is in the sectioned form when it has a [PROPELLANT_n] or [THRUSTER_n] section or an
 // EmptyMass item; anything else is read in the host's form.
 bool IsSectionedClassFile(const std::string& text);

@@ -281,6 +281,84 @@ TEST(KelvaneSim, TheStockScenarioIsSavedWithEveryBlockAndTheModulesBlockAdded) {
     EXPECT_NE(focused.out.find("Dry Mass:     12.00 Mg\n"), std::string::npos) << focused.out;
 }
 
+// A pilot's own installation: class files in the host's form under its Config, a scenario named
+// relative to its root in another case, and a save that gives back every line but the levels.
+TEST(KelvaneSim, APilotsInstallationLoadsAndASaveLosesNothing) {
+    ScratchFolder folder;
+    folder.Write("Orbiter 2024/Config/Vessels/Deltaglider.cfg",
+                 "ClassName = DeltaGlider\nModule = DeltaGlider\n");
+    folder.Write("Orbiter 2024/Config/Vessels/dg-s.cfg",
+                 "ClassName = DG-S\nModule = DeltaGlider\nScramjet = TRUE ; variant\n");
+    folder.Write("Orbiter 2024/Config/Tug.cfg",
+                 "Mass = 2000\nMaxFuel = 500\nMaxMainThrust = 1000\n");
+    const std::string scenario = "BEGIN_DESC\n"
+                                 "A pilot's flight\n"
+                                 "END_DESC\n"
+                                 "\n"
+                                 "BEGIN_FOCUS\n"
+                                 "  Ship Nobody\n"
+                                 "  ; the pilot's note\n"
+                                 "END_FOCUS\n"
+                                 "\n"
+                                 "BEGIN_MFD Right\n"
+                                 "  TYPE Surface\n"
+                                 "END_MFD\n"
+                                 "\n"
+                                 "\n"
+                                 "BEGIN_SHIPS\n"
+                                 "GL-01:DeltaGlider\n"
+                                 "  STATUS Landed Earth\n"
+                                 "  PRPLEVEL 0:0.123456 1:0.500\n"
+                                 "  XPDR 0\n"
+                                 "END\n"
+                                 "GL-01S:DG-S\n"
+                                 "  PRPLEVEL 0:0.995 1:1.000 2:1.000\n"
+                                 "END\n"
+                                 "Tug:Tug\n"
+                                 "  STATUS Orbiting Earth\n"
+                                 "END\n"
+                                 "END_SHIPS\n";
+    folder.Write("Orbiter 2024/Scenarios/Tutorials/DG to the moon.scn", scenario);
+    const std::string run =
+        "'scenarios/Tutorials/DG to the Moon.scn' --orbiter-root 'Orbiter 2024'";
+    const RunResult r = RunSim(folder, run + " --save saved.scn");
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    std::string expected = scenario + "\nBEGIN_Kelvane\nEND\n";
+    auto change = [&expected](const std::string& from, const std::string& to) {
+        ASSERT_NE(expected.find(from), std::string::npos) << from;
+        expected.replace(expected.find(from), from.size(), to);
+    };
+    change("Ship Nobody", "Ship GL-01");
+    change("0:0.123456 1:0.500\n", "0:0.123456 1:0.500000\n");
+    change("0:0.995 1:1.000 2:1.000", "0:0.995000 1:1.000000 2:1.000");    // no tank 2: as read
+    change("Orbiting Earth\n", "Orbiting Earth\n  PRPLEVEL 0:1.000000\n"); // made full
+    EXPECT_EQ(ReadText(folder.Path("saved.scn")), expected);
+    const std::string path = "Orbiter 2024/Scenarios/Tutorials/DG to the moon.scn:";
+    EXPECT_EQ(r.err, "kelvane-sim: warning: Orbiter 2024/Config/Vessels/dg-s.cfg:2: class DG-S is "
+                     "the DeltaGlider with a scramjet (Scramjet = TRUE), which the stand-in does "
+                     "not model: it has the DeltaGlider's figures, without the scramjet engines "
+                     "and their tank\n"
+                     "kelvane-sim: warning: " +
+                         path +
+                         "22: ship GL-01S of class DG-S has no tank 2 (it has 2): the level "
+                         "'2:1.000' is kept as read\n"
+                         "kelvane-sim: warning: " +
+                         path +
+                         "5: the focus ship Nobody is not among the ships: the first ship, "
+                         "GL-01, is the focus, as in the host\n");
+
+    const RunResult shown =
+        RunSim(folder, run + " -e 'open Left; draw Left; focus Tug; draw Left'");
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_NE(shown.out.find("Name: GL-01\nClass: DeltaGlider\n\nDry Mass:     11.00 Mg\n"),
+              std::string::npos)
+        << shown.out;
+    EXPECT_NE(shown.out.find("Class: Tug\n\nDry Mass:     2.000 Mg\nWet Mass:     2.500 Mg\n"),
+              std::string::npos)
+        << shown.out;
+}
+
 TEST(KelvaneSim, DrawConvertsTheMicroSignToUtf8) {
     ScratchFolder folder;
     folder.Write("classes/Barge.cfg", "EmptyMass = 1000000\nPMI = 1 1 1\n"

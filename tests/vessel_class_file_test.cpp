@@ -1,4 +1,4 @@
-// Vessel class files: the built-in sample's classes, the file format and its faults, and where
+// Vessel class files: the built-in sample's classes, both file forms and their faults, and where
 // the host looks for a class.
 #include "sim/vessel_class_file.h"
 
@@ -249,6 +249,7 @@ TEST(ClassFinder, SearchesTheHostsPlacesInOrder) {
     root.Write("game/Config/Vessels/Tug.cfg", cls(3));
     root.Write("game/Config/Vessels/ShuttlePB.cfg", cls(4));
     root.Write("game/Config/Vessels/Sub/Rover.cfg", cls(5));
+    root.Write("game/Config/Tanker.cfg", cls(6));
     const std::string scenario = root.Write("game/Scenarios/x.scn", "");
 
     const VesselClassFinder withExtra =
@@ -262,6 +263,8 @@ TEST(ClassFinder, SearchesTheHostsPlacesInOrder) {
     EXPECT_DOUBLE_EQ(noScenario.Lookup("ShuttlePB").cls->emptyMass, 500);
     EXPECT_DOUBLE_EQ(plain.Lookup("DeltaGlider").cls->emptyMass, 11000);
     EXPECT_DOUBLE_EQ(plain.Lookup("Sub\\Rover").cls->emptyMass, 5); // the host's sub-folder form
+    EXPECT_DOUBLE_EQ(plain.Lookup("sub\\rover").cls->emptyMass, 5); // every name in any case
+    EXPECT_DOUBLE_EQ(plain.Lookup("Tanker").cls->emptyMass, 6);     // Config/ after Config/Vessels
     EXPECT_DOUBLE_EQ(plain.Lookup("tug").cls->emptyMass, 3);        // file names match in any case
     EXPECT_EQ(plain.Lookup("tug").cls->name, "Tug");
     EXPECT_DOUBLE_EQ(noScenario.Lookup("deltaglider").cls->emptyMass, 11000);
@@ -284,6 +287,178 @@ TEST(ClassFinder, AMalformedFileIsAWarningNotAMissingClass) {
                                        "m^2 after 'PMI =', found '1 1' (the file is read in the "
                                        "sectioned form, for its sections or its EmptyMass line, "
                                        "and cannot be used)"});
+}
+
+// The host's form: each item looked up on its own, the first line winning, in any case; what
+// is not a usable number is passed over with a warning; defaults for what no line gives.
+TEST(HostClassForm, ItemsFollowTheHostsReadingRules) {
+    const struct {
+        const char* text;
+        double mass;
+        VECTOR3 pmi;
+        std::vector<double> tanks;
+        size_t thrusters;
+        std::vector<std::string> warnings; // after "H.cfg:"
+    } cases[] = {
+        {"", 1000, {{20, 20, 10}}, {}, 0, {}},
+        {"mass = 5 ; kg\nMASS = 7\nSize=2\n", 5, {{4, 4, 2}}, {}, 0, {}},
+        {"Mass = 12kg and more\n", 12, {{20, 20, 10}}, {}, 0, {}},
+        {"Mass =\nMass = 9\n", 1000, {{20, 20, 10}}, {}, 0, {}},
+        {"Mass = heavy\nMass = 9\n",
+         1000,
+         {{20, 20, 10}},
+         {},
+         0,
+         {"1: passed over 'Mass = heavy': expected a mass in kg, 0 or more"}},
+        {"Mass = -5\nSize = inf\n",
+         1000,
+         {{20, 20, 10}},
+         {},
+         0,
+         {"1: passed over 'Mass = -5': expected a mass in kg, 0 or more",
+          "2: passed over 'Size = inf': expected a radius in m, 0 or more"}},
+        {"Size = 4\nInertia = 1 x 3\n", 1000, {{1, 8, 4}}, {}, 0, {}},
+        {"Inertia = 1 2 3 4\n", 1000, {{1, 2, 3}}, {}, 0, {}},
+        {"; a station\nBEGIN_DOCKLIST\n0 10 0  0 1 0  0 0 1\nEND_DOCKLIST\nMass = 5\n",
+         5,
+         {{20, 20, 10}},
+         {},
+         0,
+         {}},
+        {"Mass = 5\n  end_parse ; the rest is for others\nMass = 6\nMaxFuel = 1\n",
+         5,
+         {{20, 20, 10}},
+         {},
+         0,
+         {}},
+        {"MaxFuel = 300\n", 1000, {{20, 20, 10}}, {300}, 0, {}},
+        {"PropellantResource2 = 5\nPropellantResource1 = 10 0.9\nMaxFuel = 300\n"
+         "PropellantResource4 = 5\n",
+         1000,
+         {{20, 20, 10}},
+         {10, 5},
+         0,
+         {}},
+        {"PropellantResource1 = -10\nMaxFuel = 3\n",
+         1000,
+         {{20, 20, 10}},
+         {3},
+         0,
+         {"1: passed over 'PropellantResource1 = -10': expected a capacity in kg and an "
+          "efficiency, 0 or more"}},
+        {"Module = DeltaGlider\nMass = 12000\nMaxMainThrust = 1\n",
+         12000,
+         {{15.5, 22.1, 7.7}},
+         {12900, 600},
+         21,
+         {}},
+        {"Module = shuttlepb\n", 500, {{2.28, 2.31, 0.79}}, {750}, 16, {}},
+        {"Module = DeltaGlider\nScramjet = TRUE\n",
+         11000,
+         {{15.5, 22.1, 7.7}},
+         {12900, 600},
+         21,
+         {"1: class H is the DeltaGlider with a scramjet (Scramjet = TRUE), which the stand-in "
+          "does not model: it has the DeltaGlider's figures, without the scramjet engines and "
+          "their tank"}},
+        {"Module = Mir\nMass = 5\nMaxHoverThrust = 10\n",
+         5,
+         {{20, 20, 10}},
+         {},
+         1,
+         {"1: class H uses the vessel module Mir, which the stand-in does not model: its figures "
+          "come from the class file's items alone"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const sim::ClassLookup read = sim::ReadClassFile({"H.cfg", c.text, ""}, "H", nullptr);
+        ASSERT_TRUE(read.cls);
+        EXPECT_EQ(read.cls->name, "H");
+        EXPECT_DOUBLE_EQ(read.cls->emptyMass, c.mass);
+        ExpectVector(read.cls->pmi, c.pmi.x, c.pmi.y, c.pmi.z);
+        EXPECT_EQ(read.cls->tankCapacities, c.tanks);
+        EXPECT_EQ(read.cls->thrusters.size(), c.thrusters);
+        std::vector<std::string> expected;
+        for (const std::string& w : c.warnings)
+            expected.push_back("H.cfg:" + w);
+        EXPECT_EQ(read.warnings, expected);
+    }
+}
+
+// Main, retro, hover, then the six linear and twelve turning attitude thrusters, in the host's
+// order and geometry, all with the class's Isp and fed by tank 0.
+TEST(HostClassForm, ThrustItemsBuildTheHostsThrusters) {
+    const sim::ClassLookup read =
+        sim::ReadClassFile({"T.cfg",
+                            "maxattitudethrust = 200\nMaxHoverThrust = 30\nMaxRetroThrust = 20\n"
+                            "MAXMAINTHRUST = 10\nIsp = 3000\nSize = 4\nPropellantResource1 = 100\n",
+                            ""},
+                           "T", nullptr);
+    ASSERT_TRUE(read.cls);
+    const struct {
+        VECTOR3 pos, dir;
+        double thrust;
+    } expected[] = {
+        {{{0, 0, 0}}, {{0, 0, 1}}, 10},    {{{0, 0, 0}}, {{0, 0, -1}}, 20},
+        {{{0, 0, 0}}, {{0, 1, 0}}, 30},    {{{0, 0, 0}}, {{0, 1, 0}}, 200},
+        {{{0, 0, 0}}, {{0, -1, 0}}, 200},  {{{0, 0, 0}}, {{-1, 0, 0}}, 200},
+        {{{0, 0, 0}}, {{1, 0, 0}}, 200},   {{{0, 0, 0}}, {{0, 0, 1}}, 200},
+        {{{0, 0, 0}}, {{0, 0, -1}}, 200},  {{{0, 0, 4}}, {{0, 1, 0}}, 100},
+        {{{0, 0, -4}}, {{0, -1, 0}}, 100}, {{{0, 0, 4}}, {{0, -1, 0}}, 100},
+        {{{0, 0, -4}}, {{0, 1, 0}}, 100},  {{{0, 0, 4}}, {{-1, 0, 0}}, 100},
+        {{{0, 0, -4}}, {{1, 0, 0}}, 100},  {{{0, 0, 4}}, {{1, 0, 0}}, 100},
+        {{{0, 0, -4}}, {{-1, 0, 0}}, 100}, {{{4, 0, 0}}, {{0, 1, 0}}, 100},
+        {{{-4, 0, 0}}, {{0, -1, 0}}, 100}, {{{-4, 0, 0}}, {{0, 1, 0}}, 100},
+        {{{4, 0, 0}}, {{0, -1, 0}}, 100},
+    };
+    ASSERT_EQ(read.cls->thrusters.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        const sim::ThrusterSpec& t = read.cls->thrusters[i];
+        ExpectVector(t.pos, expected[i].pos.x, expected[i].pos.y, expected[i].pos.z);
+        ExpectVector(t.dir, expected[i].dir.x, expected[i].dir.y, expected[i].dir.z);
+        EXPECT_DOUBLE_EQ(t.max0, expected[i].thrust);
+        EXPECT_DOUBLE_EQ(t.isp0, 3000);
+        EXPECT_EQ(t.tank, 0);
+    }
+    // Without a tank the thrusters are fed by none.
+    const sim::ClassLookup dry =
+        sim::ReadClassFile({"D.cfg", "MaxMainThrust = 10\n", ""}, "D", nullptr);
+    EXPECT_EQ(dry.cls->thrusters.at(0).tank, -1);
+    EXPECT_DOUBLE_EQ(dry.cls->thrusters.at(0).isp0, 50000);
+}
+
+// BaseClass files are read first and the class's own file overrides them item by item; a loop
+// or a missing base ends the chain with a warning.
+TEST(HostClassForm, BaseClassesAreOverriddenItemByItem) {
+    ScratchFolder root;
+    root.Write("Config/Vessels/Tug.cfg", "BaseClass = Hull\nMass = 1\nSize =\n");
+    root.Write("Config/Vessels/hull.cfg",
+               "BaseClass = Base/Frame.cfg\nMass = 2\nSize = 3\nMaxFuel = 4\n");
+    root.Write("Config/Base/Frame.cfg", "Isp = 7\nMaxMainThrust = 8\nBaseClass = TUG\n");
+    root.Write("Config/Vessels/Lost.cfg", "BaseClass = Nowhere\n");
+    const VesselClassFinder finder(VesselClassFinder::InstallationFolders(root.Path()));
+
+    const sim::ClassLookup tug = finder.Lookup("Tug");
+    ASSERT_TRUE(tug.cls);
+    EXPECT_DOUBLE_EQ(tug.cls->emptyMass, 1);
+    ExpectVector(tug.cls->pmi, 6, 6, 3);
+    EXPECT_EQ(tug.cls->tankCapacities, std::vector<double>{4});
+    ASSERT_EQ(tug.cls->thrusters.size(), 1u);
+    EXPECT_DOUBLE_EQ(tug.cls->thrusters[0].isp0, 7);
+    EXPECT_DOUBLE_EQ(tug.cls->thrusters[0].max0, 8);
+    EXPECT_EQ(tug.warnings, std::vector<std::string>{root.Path("Config/Base/Frame.cfg") +
+                                                     ":3: passed over 'BaseClass = TUG': " +
+                                                     root.Path("Config/Vessels/Tug.cfg") +
+                                                     " is already one of this class's files"});
+
+    const sim::ClassLookup lost = finder.Lookup("lost");
+    ASSERT_TRUE(lost.cls);
+    EXPECT_DOUBLE_EQ(lost.cls->emptyMass, 1000);
+    EXPECT_EQ(lost.warnings, std::vector<std::string>{
+                                 root.Path("Config/Vessels/Lost.cfg") +
+                                 ":1: passed over 'BaseClass = Nowhere': no class file of that "
+                                 "name"});
 }
 
 } // namespace
