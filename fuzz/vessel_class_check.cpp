@@ -1,6 +1,7 @@
-// Any class file: the reader either names the file and line of a fault or gives a class whose
-// figures a vessel can carry; a vessel of that class then draws every page for every tank and
-// thruster with the module.
+// Any class file, in either form: the reader either warns, naming the file, that it cannot use it,
+// or gives a class whose figures a vessel can carry; a vessel of that class then draws every page
+// for every tank and thruster with the module. Every BaseClass line leads to the same text under
+// the name it gives, so that chains, loops and the depth limit are read too.
 #include "fuzz/fuzz_checks.h"
 #include "fuzz/fuzz_support.h"
 
@@ -44,16 +45,24 @@ void DrawChecked(sim::Host& host, int id) {
 
 void CheckVesselClass(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    sim::VesselClass cls;
+    const sim::BaseClassSource sameText = [&text](const std::string& name) {
+        return std::optional<sim::ClassFileText>(
+            sim::ClassFileText{"Base-" + name + ".cfg", text, std::string()});
+    };
+    sim::ClassLookup read;
     try {
-        cls = sim::ParseVesselClass(text, "Fuzz.cfg", "Fuzz");
-    } catch (const sim::FileError& e) {
-        Check(std::string(e.what()).rfind("Fuzz.cfg", 0) == 0, "a fault that names no file",
-              e.what());
-        return;
+        read = sim::ReadClassFile({"Fuzz.cfg", text, std::string()}, "Fuzz", sameText);
     } catch (const std::exception& e) {
-        Fail("a class file fault reported as something else than a file error", e.what());
+        Fail("a class file fault reported as something else than a warning", e.what());
     }
+    for (const std::string& warning : read.warnings)
+        Check(warning.rfind("Fuzz.cfg:", 0) == 0 || warning.rfind("Base-", 0) == 0,
+              "a warning that names no file", warning);
+    if (!read.cls) {
+        Check(read.warnings.size() == 1, "a class file refused without one warning");
+        return;
+    }
+    const sim::VesselClass& cls = *read.cls;
     CheckClass(cls);
 
     LinkedHost world;

@@ -159,8 +159,8 @@ int main(int argc, char** argv) {
         std::error_code ec;
         if (!scenario.empty() && !fs::exists(scenario, ec) && fs::path(scenario).is_relative()) {
             for (const std::string& under : {std::string(), std::string("Scenarios")})
-                if (std::optional<std::string> found = sim::FindHostFile(
-                        (fs::path(orbiterRoot) / under).string(), scenario)) {
+                if (std::optional<std::string> found =
+                        sim::FindHostFile((fs::path(orbiterRoot) / under).string(), scenario)) {
                     scenario = *found;
                     break;
                 }

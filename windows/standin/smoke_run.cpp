@@ -635,11 +635,12 @@ int TimeRedraws(Vessel& vessel, int count) {
 }
 
 // --- Playing a scenario ---
-// A scenario started as the simulator starts it: its ships (stock classes, with their PRPLEVEL
-// tank levels; tanks not listed are empty), its focus, the module's block through opcLoadState,
-// then each Left or Right display block in the Kelvane mode opened on the focus vessel and handed
-// the rest of its block through ReadStatus. Then the pilot's view: each of the two displays is
-// switched to the Kelvane mode if it is not in it already, and drawn.
+// A scenario started as the simulator starts it: its ships (stock classes, tanks full as the
+// simulator makes them; a PRPLEVEL line gives every level, tanks it does not list empty), its
+// focus, the module's block through opcLoadState, then each Left or Right display block in the
+// Kelvane mode opened on the focus vessel and handed the rest of its block through ReadStatus. Then
+// the pilot's view: each of the two displays is switched to the Kelvane mode if it is not in it
+// already, and drawn.
 
 bool StartsWithNoCase(const char* text, const char* prefix) {
     for (; *prefix; ++text, ++prefix)
@@ -684,6 +685,7 @@ bool ReadShips() {
     }
     int count = 0;
     Vessel* ship = nullptr;
+    bool shipHasLevels = false;
     char text[kStreamLineSize];
     for (int i = begin + 1; i < gScenarioLineCount; ++i) {
         ReaderLineText(gScenarioLines[i], text, sizeof text);
@@ -694,8 +696,14 @@ bool ReadShips() {
         if (ship) {
             if (_stricmp(text, "END") == 0)
                 ship = nullptr;
-            else if (StartsWithNoCase(text, "PRPLEVEL ") && !SetLevels(*ship, text + 9, i + 1))
-                return false;
+            else if (StartsWithNoCase(text, "PRPLEVEL ")) {
+                if (!shipHasLevels)
+                    for (int t = 0; t < ship->tankCount; ++t)
+                        ship->tanks[t].mass = 0.0;
+                shipHasLevels = true;
+                if (!SetLevels(*ship, text + 9, i + 1))
+                    return false;
+            }
             continue;
         }
         char* colon = strchr(text, ':');
@@ -711,7 +719,8 @@ bool ReadShips() {
             return false;
         }
         ship = &gVessels[count++];
-        ship->Make(text, *cls, 0.0);
+        ship->Make(text, *cls, 1.0);
+        shipHasLevels = false;
     }
     Fail("the scenario's BEGIN_SHIPS block has no END_SHIPS");
     return false;
