@@ -168,22 +168,12 @@ bool IsTrue(const std::string& value) {
     return strncasecmp(value.c_str(), "TRUE", 4) == 0;
 }
 
-ThrusterSpec Thruster(VECTOR3 pos, VECTOR3 dir, double thrust, double isp, int tank) {
-    ThrusterSpec t;
-    t.pos = pos;
-    t.dir = dir;
-    t.max0 = thrust;
-    t.isp0 = isp;
-    t.tank = tank;
-    return t;
-}
-
 void AddThrusters(const ItemReader& items, double size, VesselClass& cls) {
     const double isp = items.Number("Isp", "an Isp in m/s, 0 or more").value_or(kDefaultIsp);
     const int tank = cls.tankCapacities.empty() ? -1 : 0;
     const char* thrust = "a thrust in N, 0 or more";
     auto add = [&](VECTOR3 pos, VECTOR3 dir, double f) {
-        cls.thrusters.push_back(Thruster(pos, dir, f, isp, tank));
+        cls.thrusters.push_back(ThrusterSpec{pos, dir, f, isp, tank});
     };
     const VECTOR3 origin{{0, 0, 0}};
     if (auto f = items.Number("MaxMainThrust", thrust))
