@@ -6,7 +6,6 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -315,7 +314,8 @@ void WriteFocus(const ScenarioFile& file, const ScenarioContent& content,
 class DisplayWriter {
 public:
     DisplayWriter(const ScenarioFile& file, const ScenarioContent& content)
-        : file_(file), content_(content), written_(content.displayBlocks.size(), false) {
+        : file_(file), content_(content), written_(content.displayBlocks.size(), false),
+          inFile_(content.displayBlocks.size(), false) {
         for (size_t i = 0; i < file.parts.size(); ++i)
             if (file.parts[i].kind == ScenarioFile::PartKind::Display) {
                 const size_t id = static_cast<size_t>(file.displays[file.parts[i].display].id);
@@ -358,7 +358,7 @@ private:
     const ScenarioFile& file_;
     const ScenarioContent& content_;
     std::vector<bool> written_;
-    std::array<bool, 16> inFile_{};
+    std::vector<bool> inFile_; // by id: the file has a block for the display
     const ScenarioFile::Part* last_ = nullptr;
 };
 
