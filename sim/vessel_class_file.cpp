@@ -157,14 +157,14 @@ Numbered(const std::string& file, const std::map<size_t, Section>& sections, con
     return ordered;
 }
 
-// The file at `relative` (folders separated by '/') under `folder`, each name matched exactly or
-// else without regard to case, as on the host's own file system.
+// The file at `relative` (folders separated by '/' or the host's '\\') under `folder`, each name
+// matched exactly or else without regard to case, as on the host's own file system.
 std::optional<fs::path> FindInFolder(const fs::path& folder, const std::string& relative) {
     std::error_code ec;
     fs::path at = folder;
     size_t start = 0;
     while (start <= relative.size()) {
-        size_t end = relative.find('/', start);
+        size_t end = relative.find_first_of("/\\", start);
         if (end == std::string::npos)
             end = relative.size();
         const std::string name = relative.substr(start, end - start);
@@ -304,11 +304,7 @@ VesselClass ParseVesselClass(const std::string& text, const std::string& file,
 }
 
 std::optional<std::string> FindHostFile(const std::string& folder, const std::string& relative) {
-    std::string name = relative;
-    for (char& c : name)
-        if (c == '\\')
-            c = '/';
-    if (std::optional<fs::path> path = FindInFolder(folder, name))
+    if (std::optional<fs::path> path = FindInFolder(folder, relative))
         return path->string();
     return std::nullopt;
 }
@@ -384,13 +380,10 @@ std::vector<std::string> VesselClassFinder::InstallationFolders(const std::strin
 std::optional<ClassFileText> VesselClassFinder::FindFile(const std::string& className) const {
     if (className.empty())
         return std::nullopt;
-    std::string fileName = className;
-    for (char& c : fileName)
-        if (c == '\\')
-            c = '/'; // class names may name sub-folders the host's way
-    fileName += ".cfg";
-    if (fileName.front() == '/' || fileName.find("..") != std::string::npos ||
-        fileName.find('\0') != std::string::npos)
+    // Class names may name sub-folders the host's way, with '\\'.
+    const std::string fileName = className + ".cfg";
+    if (fileName.front() == '/' || fileName.front() == '\\' ||
+        fileName.find("..") != std::string::npos || fileName.find('\0') != std::string::npos)
         return std::nullopt; // a class name never leaves the class folders
     for (const std::string& folder : folders_) {
         if (std::optional<fs::path> path = FindInFolder(folder, fileName)) {
