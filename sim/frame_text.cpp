@@ -1,28 +1,12 @@
 #include "sim/frame_text.h"
 
+#include "host_rules/drawn_text.h"
+
 namespace sim {
 
 std::string Cp1252ToUtf8(const std::string& text) {
-    // 0x80 … 0x9F differ from Latin-1; the rest map straight to U+00A0 … U+00FF.
-    static const char16_t high[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        char32_t cp = c < 0x80 ? c : (c < 0xA0 ? high[c - 0x80] : c);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    std::string out(text.size() * kUtf8BytesPerDrawnByte + 1, '\0');
+    out.resize(DrawnTextToUtf8(text.data(), text.size(), &out[0], out.size()));
     return out;
 }
 

@@ -10,14 +10,6 @@ namespace {
 
 Host* g_current = nullptr;
 
-// Gives the host write access to the protected cell size of a display, as the simulator sets it
-// after the message procedure returns. A member pointer named through a derived class is the one
-// standard way to reach a protected member of an object of another type.
-struct MfdCellAccess : MFD {
-    static DWORD MFD::*Cw() { return &MfdCellAccess::cw; }
-    static DWORD MFD::*Ch() { return &MfdCellAccess::ch; }
-};
-
 // A handle for a module linked into the program: any unique address serves.
 char g_linkedModuleTag;
 
@@ -51,38 +43,11 @@ HINSTANCE Host::LinkedModuleHandle() const {
 }
 
 FARPROC Host::LinkedExport(const char* name) const {
-    if (!linked_)
-        return nullptr;
-    const std::string n = name;
-    void* fn = nullptr;
-    if (n == "ModuleDate")
-        fn = reinterpret_cast<void*>(exports_.moduleDate);
-    else if (n == "InitModule")
-        fn = reinterpret_cast<void*>(exports_.initModule);
-    else if (n == "ExitModule")
-        fn = reinterpret_cast<void*>(exports_.exitModule);
-    else if (n == "GetModuleVersion")
-        fn = reinterpret_cast<void*>(exports_.getModuleVersion);
-    else if (n == "opcDeleteVessel")
-        fn = reinterpret_cast<void*>(exports_.deleteVessel);
-    else if (n == "opcSaveState")
-        fn = reinterpret_cast<void*>(exports_.saveState);
-    else if (n == "opcLoadState")
-        fn = reinterpret_cast<void*>(exports_.loadState);
-    return reinterpret_cast<FARPROC>(fn);
+    return linked_ ? ModuleEntryPointNamed(exports_, name) : nullptr;
 }
 
 void Host::ResolveExports(HINSTANCE handle) {
-    auto get = [&](const char* name) {
-        return reinterpret_cast<void*>(GetProcAddress(handle, name));
-    };
-    exports_.moduleDate = reinterpret_cast<char* (*)()>(get("ModuleDate"));
-    exports_.initModule = reinterpret_cast<void (*)(HINSTANCE)>(get("InitModule"));
-    exports_.exitModule = reinterpret_cast<void (*)(HINSTANCE)>(get("ExitModule"));
-    exports_.getModuleVersion = reinterpret_cast<int (*)()>(get("GetModuleVersion"));
-    exports_.deleteVessel = reinterpret_cast<void (*)(OBJHANDLE)>(get("opcDeleteVessel"));
-    exports_.saveState = reinterpret_cast<void (*)(FILEHANDLE)>(get("opcSaveState"));
-    exports_.loadState = reinterpret_cast<void (*)(FILEHANDLE)>(get("opcLoadState"));
+    exports_ = FindModuleEntryPoints(handle);
     moduleLoaded_ = true;
 }
 
@@ -90,7 +55,9 @@ void Host::LoadModuleFile(const std::string& path) {
     if (moduleLoaded_)
         throw std::runtime_error("a module is already loaded");
     moduleFileName_ = path.substr(path.find_last_of('/') + 1);
-    moduleName_ = moduleFileName_.substr(0, moduleFileName_.find('.'));
+    char name[256];
+    ModuleNameOf(moduleFileName_.c_str(), name, sizeof name);
+    moduleName_ = name;
     library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library_)
         throw std::runtime_error(std::string("cannot load module: ") + dlerror());
@@ -232,25 +199,15 @@ bool Host::OpenDisplay(int id, const std::string& mode, DWORD width, DWORD heigh
     instrument->height = height;
     instrument->mode = mode;
     instrument->vessel = focus_;
-    const WPARAM packed = (width & 0xFFFF) | ((height & 0xFFFF) << 16);
-    const LPARAM vessel = reinterpret_cast<LPARAM>(static_cast<VESSEL*>(focus_));
     openingInstrument = instrument.get();
     struct Clear {
         Instrument*& p;
         ~Clear() { p = nullptr; }
     } clear{openingInstrument};
-    // Newer hosts offer the extended message first and fall back to the plain one.
-    OAPI_MSGTYPE result =
-        spec->msgproc(OAPI_MSG_MFD_OPENEDEX, static_cast<UINT>(id), packed, vessel);
-    if (!result)
-        result = spec->msgproc(OAPI_MSG_MFD_OPENED, static_cast<UINT>(id), packed, vessel);
-    if (!result)
+    MFD* mfd = OpenModeDisplay(*spec, id, width, height, focus_).display;
+    if (!mfd)
         return false;
-    MFD* mfd = reinterpret_cast<MFD*>(result);
-    DWORD cw, ch;
-    CellSizeFor(height, cw, ch);
-    mfd->*MfdCellAccess::Cw() = cw;
-    mfd->*MfdCellAccess::Ch() = ch;
+    SetDisplayCell(*mfd, height);
     instrument->mfd = mfd;
     displays_[id] = std::move(instrument);
     return true;

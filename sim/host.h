@@ -6,7 +6,9 @@
 
 #include "host/orbiter_api.h"
 #include "sim/device_context.h"
-#include "sim/host_rules.h"
+#include "host_rules/display_rules.h"
+#include "host_rules/module_rules.h"
+#include "host_rules/redraw_schedule.h"
 #include "sim/scenario_stream.h"
 #include "sim/vessel.h"
 
@@ -18,19 +20,11 @@
 
 namespace sim {
 
-// The title colour of the host's displays (COLORREF, 0x00BBGGRR): a bright green.
-constexpr COLORREF kTitleColour = 0x0040FF40;
+using ::kTitleColour;
 constexpr int kDisplayCount = MAXMFD;
 
-struct ModuleExports {
-    char* (*moduleDate)() = nullptr;
-    void (*initModule)(HINSTANCE) = nullptr;
-    void (*exitModule)(HINSTANCE) = nullptr;
-    int (*getModuleVersion)() = nullptr;
-    void (*deleteVessel)(OBJHANDLE) = nullptr;
-    void (*saveState)(FILEHANDLE) = nullptr;
-    void (*loadState)(FILEHANDLE) = nullptr;
-};
+// What the host finds in a module by name (host_rules/module_rules.h).
+using ModuleExports = ModuleEntryPoints;
 
 // What one redraw of a display produced.
 struct Frame {
@@ -61,7 +55,7 @@ struct ScheduledRedraw {
     Frame frame;
 };
 
-using ::CellSizeFor; // the display's character cell (sim/host_rules.h)
+using ::CellSizeFor; // the display's character cell (host_rules/display_rules.h)
 
 std::string DisplayName(int id); // "Left", "Right", "3" … "12"
 

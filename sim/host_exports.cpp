@@ -5,7 +5,6 @@
 #include <dlfcn.h>
 #include <string.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -52,7 +51,7 @@ void MFD::Title(HDC hDC, const char* title) const {
     if (!hDC || !title || !hDC->recording)
         return;
     TextRun run;
-    run.x = static_cast<int>(cw / 2);
+    run.x = TitleX(cw);
     run.y = 0;
     run.colour = sim::kTitleColour;
     run.text = title;
@@ -94,43 +93,20 @@ bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
     return static_cast<sim::ScenarioReader*>(scn)->NextLine(line);
 }
 
-namespace {
-
-int DateNumber(const char* date) {
-    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char month[4] = {0};
-    int day = 0, year = 0;
-    if (!date || std::sscanf(date, "%3s %d %d", month, &day, &year) != 3)
-        return 0;
-    for (int m = 0; m < 12; ++m)
-        if (strcmp(month, months[m]) == 0)
-            return (year % 100) * 10000 + (m + 1) * 100 + day;
-    return 0;
-}
-
-} // namespace
-
 // Counted, so that tests see how often the module asks.
 int Date2Int(char* date) {
     if (Host* host = Host::Current())
         ++host->date2IntCalls;
-    return DateNumber(date);
+    return ModuleDateNumber(date);
 }
 
 void InitLib(HINSTANCE hModule) {
     Host& host = CurrentHost();
-    auto getDate = reinterpret_cast<char* (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(hModule, "ModuleDate")));
-    auto getVersion = reinterpret_cast<int (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(hModule, "GetModuleVersion")));
-    char line[128];
-    FormatModuleLogLine(line, sizeof line, host.ModuleFileName().c_str(), getDate != nullptr,
-                        getDate ? DateNumber(getDate()) : 0, getVersion != nullptr,
-                        getVersion ? getVersion() : 0);
-    host.log.emplace_back(line);
     // The exports are looked up before InitModule runs, as the simulator does.
     host.ResolveExports(hModule);
+    char line[128];
+    FormatModuleLogLine(line, sizeof line, host.ModuleFileName().c_str(), host.Module());
+    host.log.emplace_back(line);
     if (host.Module().initModule)
         host.Module().initModule(hModule);
 }

@@ -1,33 +1,24 @@
 #include "sim/scenario_stream.h"
 
-#include <cctype>
+#include "host_rules/scenario_lines.h"
 
 namespace sim {
 
 std::string ScenarioReader::Clean(const std::string& raw) {
-    std::string line = raw.substr(0, raw.find(';'));
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-        line.pop_back();
-    size_t first = line.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return std::string();
-    size_t last = line.find_last_not_of(" \t");
-    return line.substr(first, last - first + 1);
+    std::vector<char> text(raw.size() + 1);
+    ReaderLineText(raw.c_str(), text.data(), text.size());
+    return text.data();
 }
 
 bool ScenarioReader::NextLine(char*& line) {
     ++requests_;
     if (next_ >= lines_.size())
         return false;
-    std::string cleaned = Clean(lines_[next_++]);
-    current_.assign(cleaned.begin(), cleaned.end());
-    current_.push_back('\0');
+    const std::string& raw = lines_[next_++];
+    current_.assign(raw.size() + 1, '\0');
+    ReaderLineText(raw.c_str(), current_.data(), current_.size());
     line = current_.data();
-    if (cleaned.size() == 3 && std::toupper(static_cast<unsigned char>(cleaned[0])) == 'E' &&
-        std::toupper(static_cast<unsigned char>(cleaned[1])) == 'N' &&
-        std::toupper(static_cast<unsigned char>(cleaned[2])) == 'D')
-        return false;
-    return true;
+    return !EndsReading(line);
 }
 
 void ScenarioWriter::WriteItem(const char* item, const std::string& value) {

@@ -1,7 +1,11 @@
 // The text grid helpers and the frame every page shares.
 #include "display/text_layout.h"
+#include "host_rules/drawn_text.h"
 #include "module_fixture.h"
 
+#include <iconv.h>
+
+#include <cstring>
 #include <string>
 
 namespace {
@@ -148,3 +152,28 @@ TEST_F(FrameTest, DisplaysOfDifferentSizesEachUseTheirOwnCells) {
 }
 
 } // namespace
+
+// Both stand-in hosts show drawn bytes through this one conversion; glibc's own Windows-1252
+// converter is the reference, and a byte it has no character for shows as U+FFFD.
+TEST(DrawnText, EveryPrintableByteBecomesItsCodePageCharacter) {
+    iconv_t cp1252 = iconv_open("UTF-8", "CP1252");
+    ASSERT_NE(cp1252, reinterpret_cast<iconv_t>(-1));
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        char in[1] = {static_cast<char>(byte)};
+        char expected[8] = {0};
+        char* from = in;
+        char* to = expected;
+        size_t left = 1, room = sizeof expected - 1;
+        if (iconv(cp1252, &from, &left, &to, &room) == static_cast<size_t>(-1))
+            std::strcpy(expected, "\xEF\xBF\xBD");
+        char shown[8];
+        const size_t n = DrawnTextToUtf8(in, 1, shown, sizeof shown);
+        EXPECT_STREQ(shown, expected) << "byte 0x" << std::hex << byte;
+        EXPECT_EQ(n, std::strlen(expected));
+    }
+    iconv_close(cp1252);
+    // Only whole characters are written, and the text always ends in a zero.
+    char small[3];
+    EXPECT_EQ(DrawnTextToUtf8("a\xB5", 2, small, sizeof small), 1u);
+    EXPECT_STREQ(small, "a");
+}

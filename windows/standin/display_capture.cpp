@@ -1,6 +1,8 @@
 #include "standin/display_capture.h"
 #include "standin/win32_extra.h"
 
+#include "host_rules/drawn_text.h"
+
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
@@ -141,24 +143,6 @@ void DestroySurface(DisplaySurface& surface) {
 
 namespace {
 
-// Windows-1252 to UTF-8 for the few bytes the display draws above ASCII (the micro sign).
-size_t AppendUtf8(char* to, size_t at, size_t size, unsigned char c) {
-    if (c < 0x80) {
-        if (at + 1 < size)
-            to[at++] = static_cast<char>(c);
-    } else if (c >= 0xA0) {
-        if (at + 2 < size) {
-            to[at++] = static_cast<char>(0xC0 | (c >> 6));
-            to[at++] = static_cast<char>(0x80 | (c & 0x3F));
-        }
-    } else if (at + 3 < size) { // the rest of 0x80-0x9F is not drawn; show the replacement
-        to[at++] = static_cast<char>(0xEF);
-        to[at++] = static_cast<char>(0xBF);
-        to[at++] = static_cast<char>(0xBD);
-    }
-    return at;
-}
-
 unsigned PixelOf(COLORREF colour) {
     return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
 }
@@ -192,22 +176,16 @@ void PrintFrame(const DrawnFrame& frame, const char* displayName, int cw, int ch
         int end = kColumns;
         while (end > 0 && cells[r][end - 1] == ' ')
             --end;
-        char line[kColumns * 3 + 1];
-        size_t n = 0;
-        for (int c = 0; c < end; ++c)
-            n = AppendUtf8(line, n, sizeof line, static_cast<unsigned char>(cells[r][c]));
-        line[n] = '\0';
+        char line[kColumns * kUtf8BytesPerDrawnByte + 1];
+        DrawnTextToUtf8(cells[r], static_cast<size_t>(end), line, sizeof line);
         Say("%s", line);
     }
     Say("[buttons] %s %s %s %s", labels[0] ? labels[0] : "-", labels[1] ? labels[1] : "-",
         labels[2] ? labels[2] : "-", labels[3] ? labels[3] : "-");
     for (int i = 0; i < frame.runCount; ++i) {
         const TextRunRecord& run = frame.runs[i];
-        char text[sizeof run.text * 3];
-        size_t n = 0;
-        for (int c = 0; c < run.length; ++c)
-            n = AppendUtf8(text, n, sizeof text, static_cast<unsigned char>(run.text[c]));
-        text[n] = '\0';
+        char text[sizeof run.text * kUtf8BytesPerDrawnByte];
+        DrawnTextToUtf8(run.text, static_cast<size_t>(run.length), text, sizeof text);
         Say("  TextOutA (%d,%d) #%06lX \"%s\"", run.x, run.y,
             static_cast<unsigned long>(run.colour), text);
     }

@@ -4,7 +4,7 @@
 
 #include <stdlib.h>
 
-int RunStandInHost(int argc, char** argv);
+int OrbiterMain(int argc, char** argv); // orbiter_main.cpp
 
 extern "C" {
 struct StartupInfo {
@@ -21,6 +21,6 @@ void mainCRTStartup() {
     StartupInfo info = {0};
     if (__getmainargs(&argc, &argv, &environment, 0, &info) < 0)
         exit(3);
-    exit(RunStandInHost(argc, argv));
+    exit(OrbiterMain(argc, argv));
 }
 }

@@ -5,6 +5,7 @@
 #include "standin/win32_extra.h"
 
 #include <stdio.h>
+
 #include <string.h>
 
 using namespace standin;
@@ -34,9 +35,6 @@ void SetVector(VECTOR3& to, const double (&from)[3]) {
     to.y = from[1];
     to.z = from[2];
 }
-
-// The host's title colour, a bright green (COLORREF 0x00BBGGRR).
-const COLORREF kTitleColour = 0x0040FF40;
 
 } // namespace
 
@@ -142,7 +140,7 @@ void MFD::Title(HDC hDC, const char* title) const {
     const UINT align = SetTextAlign(hDC, 0);
     const COLORREF colour = SetTextColor(hDC, kTitleColour);
     const int mode = SetBkMode(hDC, TRANSPARENT);
-    RecordingTextOutA(hDC, static_cast<int>(cw / 2), 0, title, static_cast<int>(strlen(title)));
+    RecordingTextOutA(hDC, TitleX(cw), 0, title, static_cast<int>(strlen(title)));
     SetBkMode(hDC, mode);
     SetTextColor(hDC, colour);
     SetTextAlign(hDC, align);
@@ -195,30 +193,20 @@ void oapiWriteScenario_int(FILEHANDLE scn, char* item, int value) {
     oapiWriteScenario_string(scn, item, text);
 }
 
-// The host's reader: cut from ';', trim blanks and tabs, stop at the end or at a line that is
-// exactly END in any case; END_MFD does not stop it.
+// The host's reader (host_rules/scenario_lines.h) over the block's lines.
 bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
     ScenarioStream& s = *static_cast<ScenarioStream*>(scn);
     if (s.next >= s.sourceCount)
         return false;
     ReaderLineText(s.source[s.next++], s.current, sizeof s.current);
-    if (_stricmp(s.current, "END") == 0)
+    if (EndsReading(s.current))
         return false;
     line = s.current;
     return true;
 }
 
 int Date2Int(char* date) {
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char month[4] = {0};
-    int day = 0, year = 0;
-    if (!date || sscanf(date, "%3s %d %d", month, &day, &year) != 3)
-        return 0;
-    for (int m = 0; m < 12; ++m)
-        if (strcmp(month, kMonths[m]) == 0)
-            return (year % 100) * 10000 + (m + 1) * 100 + day;
-    return 0;
+    return ModuleDateNumber(date);
 }
 
 // Called by the plug-in's entry point at process attach: log the module with its version, then
@@ -228,30 +216,13 @@ void InitLib(HINSTANCE hModule) {
     const DWORD length = GetModuleFileNameA(reinterpret_cast<HMODULE>(hModule), path, sizeof path);
     path[length < sizeof path ? length : sizeof path - 1] = '\0';
     const char* base = strrchr(path, '\\');
-    base = base ? base + 1 : path;
-    _snprintf(gModuleFileName, sizeof gModuleFileName, "%s", base);
+    _snprintf(gModuleFileName, sizeof gModuleFileName, "%s", base ? base + 1 : path);
     gModuleFileName[sizeof gModuleFileName - 1] = '\0';
-    size_t n = 0;
-    while (base[n] && base[n] != '.' && n + 1 < sizeof gModuleName) {
-        gModuleName[n] = base[n];
-        ++n;
-    }
-    gModuleName[n] = '\0';
+    ModuleNameOf(gModuleFileName, gModuleName, sizeof gModuleName);
 
-    typedef char* (*DateFunction)();
-    typedef int (*VersionFunction)();
-    typedef void (*InitFunction)(HINSTANCE);
-    const HMODULE module = reinterpret_cast<HMODULE>(hModule);
-    const FARPROC date = GetProcAddress(module, "ModuleDate");
-    const FARPROC version = GetProcAddress(module, "GetModuleVersion");
-    const FARPROC init = GetProcAddress(module, "InitModule");
-    if (gLogCount < 8) {
-        FormatModuleLogLine(gLog[gLogCount], sizeof gLog[0], gModuleFileName, date != nullptr,
-                            date ? Date2Int(reinterpret_cast<DateFunction>(date)()) : 0,
-                            version != nullptr,
-                            version ? reinterpret_cast<VersionFunction>(version)() : 0);
-        ++gLogCount;
-    }
-    if (init)
-        reinterpret_cast<InitFunction>(init)(hModule);
+    const ModuleEntryPoints entryPoints = FindModuleEntryPoints(reinterpret_cast<HMODULE>(hModule));
+    if (gLogCount < 8)
+        FormatModuleLogLine(gLog[gLogCount++], sizeof gLog[0], gModuleFileName, entryPoints);
+    if (entryPoints.initModule)
+        entryPoints.initModule(hModule);
 }

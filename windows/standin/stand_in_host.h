@@ -4,7 +4,10 @@
 #pragma once
 
 #include "host/orbiter_api.h"
-#include "sim/host_rules.h"
+#include "host_rules/display_rules.h"
+#include "host_rules/module_rules.h"
+#include "host_rules/redraw_schedule.h"
+#include "host_rules/scenario_lines.h"
 
 #include <stdarg.h>
 
@@ -32,9 +35,11 @@ struct VesselClassData {
     ThrusterSpec thrusters[kMaxThrusters];
 };
 
-extern const VesselClassData kDeltaGlider;
-extern const VesselClassData kShuttlePB;
-extern const VesselClassData kShuttleA;
+// The stock classes, from the built-in sample's class files (windows/stock_class_table.py).
+extern const VesselClassData kStockClasses[];
+extern const int kStockClassCount;
+// The stock class of that name in any case; null when there is none.
+const VesselClassData* FindStockClass(const char* name);
 
 struct TankRecord {
     double capacity;
@@ -86,8 +91,6 @@ struct Instrument {
     RedrawSchedule schedule;
 };
 extern Instrument* gOpeningInstrument;
-using ::CellSizeFor; // the display's character cell (sim/host_rules.h)
-void SetCellSize(MFD* mfd, DWORD cw, DWORD ch);
 // The MFD base class reports its construction and destruction, so the run can tell what became
 // of a display object.
 void NoteMfdConstructed(const void* mfd);
@@ -106,9 +109,6 @@ struct ScenarioStream {
     int next;
     char current[kStreamLineSize];
 };
-// A raw scenario line as the host's reader hands it out: cut at a ';', without blanks and tabs at
-// either end, at most size - 1 characters.
-void ReaderLineText(const char* raw, char* text, size_t size);
 void OpenWriter(ScenarioStream& stream);
 void OpenReader(ScenarioStream& stream, const char* const* lines, int count);
 
@@ -151,5 +151,8 @@ void Fail(const char* format, ...)
     ;
 int FailureCount();
 const char* TranscriptText();
+// Compares the transcript with the file's text line by line and prints the first difference;
+// 0 when they are the same.
+int CompareWithExpected(const char* path);
 
 } // namespace standin
