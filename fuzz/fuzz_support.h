@@ -8,6 +8,7 @@
 #include "module/module.h"
 #include "settings/mfd_registry.h"
 #include "sim/host.h"
+#include "sim/vessel_class_file.h"
 #include "sim/linked_module.h"
 
 #include <cstdint>
@@ -31,7 +32,9 @@ inline void Check(bool holds, const char* what, const std::string& detail = std:
         Fail(what, detail);
 }
 
-inline sim::ModuleExports LinkedModule() { return sim::LinkedModuleExports(); }
+inline sim::ModuleExports LinkedModule() {
+    return sim::LinkedModuleExports();
+}
 
 // A host with the module linked in, unloaded (and every record released) when it goes.
 struct LinkedHost {
@@ -61,23 +64,10 @@ inline std::vector<std::string> SplitLines(const uint8_t* data, size_t size) {
     return lines;
 }
 
-// A class as the stock DeltaGlider: two tanks, 21 thrusters on them.
+// The stock DeltaGlider, from the built-in sample's class file: two tanks, 21 thrusters on them.
 inline sim::VesselClass GliderClass() {
-    sim::VesselClass c;
-    c.name = "DeltaGlider";
-    c.emptyMass = 11000;
-    c.pmi = VECTOR3{{15.5, 22.1, 7.7}};
-    c.tankCapacities = {12900, 600};
-    for (int i = 0; i < 21; ++i) {
-        sim::ThrusterSpec t;
-        t.pos = VECTOR3{{i % 2 ? 1.0 : -1.0, 0, i < 7 ? -7.7 : 6.0}};
-        t.dir = VECTOR3{{0, i < 7 ? 0.0 : 1.0, i < 7 ? 1.0 : 0.0}};
-        t.max0 = i < 7 ? 160000 : 2500;
-        t.isp0 = 40000;
-        t.tank = i < 7 ? 0 : 1;
-        c.thrusters.push_back(t);
-    }
-    return c;
+    static const sim::VesselClass glider = *sim::StockModuleClass("DeltaGlider");
+    return glider;
 }
 
 // A vessel with nothing to select: every index is beyond its lists.

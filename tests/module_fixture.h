@@ -7,13 +7,16 @@
 #include "sim/frame_text.h"
 #include "sim/host.h"
 #include "sim/linked_module.h"
+#include "sim/vessel_class_file.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-inline sim::ModuleExports LinkedExports() { return sim::LinkedModuleExports(); }
+inline sim::ModuleExports LinkedExports() {
+    return sim::LinkedModuleExports();
+}
 
 inline sim::ThrusterSpec Thruster(VECTOR3 pos, VECTOR3 dir, double max0, double isp0, int tank) {
     sim::ThrusterSpec t;
@@ -25,34 +28,10 @@ inline sim::ThrusterSpec Thruster(VECTOR3 pos, VECTOR3 dir, double max0, double 
     return t;
 }
 
-// The stock DeltaGlider's figures: 21 thrusters, 1 … 7 on the main tank, 8 … 21 on the RCS tank.
+// The stock DeltaGlider as the built-in sample's class file gives it: 21 thrusters, 1 … 7 on the
+// main tank, 8 … 21 on the RCS tank.
 inline sim::VesselClass DeltaGliderClass() {
-    sim::VesselClass c;
-    c.name = "DeltaGlider";
-    c.emptyMass = 11000;
-    c.pmi = VECTOR3{{15.5, 22.1, 7.7}};
-    c.tankCapacities = {12900, 600};
-    const double isp = 40000;
-    c.thrusters = {
-        Thruster({{-1, 0, -7.7}}, {{0, 0, 1}}, 160000, isp, 0),
-        Thruster({{1, 0, -7.7}}, {{0, 0, 1}}, 160000, isp, 0),
-        Thruster({{-3, -0.236, 5.6}}, {{0, 0.0421, -0.9991}}, 34000, isp, 0),
-        Thruster({{3, -0.236, 5.6}}, {{0, 0.0421, -0.9991}}, 34000, isp, 0),
-        Thruster({{0, 0, 3}}, {{0, 1, 0}}, 110000, isp, 0),
-        Thruster({{-3, 0, -4.55}}, {{0, 1, 0}}, 36263.7, isp, 0),
-        Thruster({{3, 0, -4.55}}, {{0, 1, 0}}, 36263.7, isp, 0),
-    };
-    const VECTOR3 attitude[14][2] = {
-        {{{0, 0, 8}}, {{0, 1, 0}}},   {{{0, 0, 8}}, {{0, -1, 0}}},  {{{0, 0, -8}}, {{0, 1, 0}}},
-        {{{0, 0, -8}}, {{0, -1, 0}}}, {{{0, 0, 6}}, {{1, 0, 0}}},   {{{0, 0, 6}}, {{-1, 0, 0}}},
-        {{{0, 0, -6}}, {{1, 0, 0}}},  {{{0, 0, -6}}, {{-1, 0, 0}}}, {{{6, 0, 0}}, {{0, 1, 0}}},
-        {{{6, 0, 0}}, {{0, -1, 0}}},  {{{-6, 0, 0}}, {{0, 1, 0}}},  {{{-6, 0, 0}}, {{0, -1, 0}}},
-        {{{0, 0, -7}}, {{0, 0, 1}}},  {{{0, 0, 7}}, {{0, 0, -1}}},
-    };
-    for (int i = 0; i < 14; ++i)
-        c.thrusters.push_back(
-            Thruster(attitude[i][0], attitude[i][1], i < 12 ? 2500 : 5000, isp, 1));
-    return c;
+    return *sim::StockModuleClass("DeltaGlider");
 }
 
 inline sim::VesselClass EmptyClass(const std::string& name, double emptyMass = 1000) {

@@ -18,6 +18,6 @@ gtest_discover_tests(kelvane_proof_tests DISCOVERY_MODE PRE_TEST)
 add_executable(kelvane_allocation_tests
   test_main.cpp
   allocation_failure_test.cpp)
-target_link_libraries(kelvane_allocation_tests PRIVATE kelvane_module kelvane_host GTest::gtest)
+target_link_libraries(kelvane_allocation_tests PRIVATE kelvane_module kelvane_sim GTest::gtest)
 target_compile_options(kelvane_allocation_tests PRIVATE -Wall -Wextra)
 gtest_discover_tests(kelvane_allocation_tests DISCOVERY_MODE PRE_TEST)
