@@ -13,12 +13,16 @@ and pointers carry __ptr64. With --def, every name of the host's import definiti
 the list too.
 
   check_imports.py [--llvm-bin DIR] --host-exports FILE [--machine x86|x64] [--def FILE] DLL
+
+--llvm-bin defaults to the tools of the LLVM version in cmake/llvm-version.
 """
 import argparse
 import os
 import re
 import subprocess
 import sys
+
+from llvm_bin import llvm_bin
 
 ALLOWED_LIBRARIES = {"orbiter.exe", "msvcrt.dll", "kernel32.dll", "gdi32.dll"}
 HOST_LIBRARY = "orbiter.exe"
@@ -176,7 +180,7 @@ def find_problems(headers, load_config, exports_text, imports_text, demangle, ho
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--llvm-bin", default="/usr/lib/llvm-14/bin")
+    parser.add_argument("--llvm-bin", default=llvm_bin())
     parser.add_argument("--host-exports", required=True)
     parser.add_argument("--machine", choices=sorted(MACHINES), default="x86")
     parser.add_argument("--def", dest="def_file")

@@ -7,11 +7,15 @@ although its configuration may say that 32-bit support is built in. So this buil
 the program ran, 1 when it did not; failing to build the program is an error (exit 2).
 
   run32_check.py [--llvm-bin DIR] [--work-dir DIR]
+
+--llvm-bin defaults to the tools of the LLVM version in cmake/llvm-version.
 """
 import argparse
 import os
 import subprocess
 import sys
+
+from llvm_bin import llvm_bin
 
 PROBE_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "probe", "exit42.s")
 PROBE_STATUS = 42
@@ -45,7 +49,7 @@ def build_probe(llvm_bin, work_dir):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--llvm-bin", default="/usr/lib/llvm-14/bin")
+    parser.add_argument("--llvm-bin", default=llvm_bin())
     parser.add_argument("--work-dir", default="build-windows")
     args = parser.parse_args()
     ran, how = can_run(build_probe(args.llvm_bin, args.work_dir))

@@ -7,6 +7,7 @@ import tempfile
 import unittest
 
 import run32_check
+from llvm_bin import llvm_bin
 
 
 class CanRunTest(unittest.TestCase):
@@ -37,7 +38,7 @@ class CanRunTest(unittest.TestCase):
                 self.assertIn(reason, how)
 
     def test_the_probe_is_a_32_bit_x86_program(self):
-        probe = run32_check.build_probe("/usr/lib/llvm-14/bin", self.dir.name)
+        probe = run32_check.build_probe(llvm_bin(), self.dir.name)
         with open(probe, "rb") as f:
             header = f.read(20)
         self.assertEqual(header[:4], b"\x7fELF")

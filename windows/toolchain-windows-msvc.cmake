@@ -4,7 +4,13 @@
 # set KELVANE_WINDOWS_TARGET and CMAKE_SYSTEM_PROCESSOR for the host's 32-bit or 64-bit edition.
 set(CMAKE_SYSTEM_NAME Windows)
 
-set(KELVANE_LLVM_BIN /usr/lib/llvm-14/bin CACHE PATH "Where clang 14, lld 14 and the LLVM 14 tools are")
+# The project's one LLVM version, which the build scripts and the Python tools read as well.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../cmake/llvm-version KELVANE_LLVM_VERSION LIMIT_COUNT 1)
+if(NOT KELVANE_LLVM_VERSION MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "cmake/llvm-version: no LLVM major version on its first line")
+endif()
+set(KELVANE_LLVM_BIN /usr/lib/llvm-${KELVANE_LLVM_VERSION}/bin CACHE PATH
+    "Where clang, lld and the LLVM tools of cmake/llvm-version are")
 set(CMAKE_C_COMPILER ${KELVANE_LLVM_BIN}/clang)
 set(CMAKE_CXX_COMPILER ${KELVANE_LLVM_BIN}/clang++)
 set(CMAKE_C_COMPILER_TARGET ${KELVANE_WINDOWS_TARGET})

@@ -4,13 +4,15 @@
 # executable's bitness (each runs programs of its own bitness only), sets `loader` and `edition`
 # ("32-bit" or "64-bit") and the Wine environment, and makes the Wine prefix when it is missing.
 # WHAT starts every message.
+# shellcheck source=scripts/tools.sh
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/scripts/tools.sh" || return 1
 wine_env() {
   local what=$1 build=$2 format bits package
   if [ ! -f "$build/orbiter.exe" ] || [ ! -f "$build/Modules/Plugin/Kelvane.dll" ]; then
     echo "$what: build $build first (windows/build.sh)" >&2
     exit 1
   fi
-  format=$(/usr/lib/llvm-14/bin/llvm-readobj --file-headers "$build/orbiter.exe" |
+  format=$("$KELVANE_LLVM_BIN/llvm-readobj" --file-headers "$build/orbiter.exe" |
     sed -n 's/^Format: //p')
   case $format in
     COFF-i386) bits=32 loader=/usr/lib/wine/wine package=wine32:i386 ;;
