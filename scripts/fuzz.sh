@@ -7,6 +7,11 @@
 # suite replays it (tests/fuzz_corpus_test.cpp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/tools.sh
+. scripts/tools.sh
+# The reports name functions and lines through this version's symbolizer (setup.sh installs no
+# unversioned one).
+export ASAN_SYMBOLIZER_PATH=$KELVANE_LLVM_BIN/llvm-symbolizer
 seconds=${1:-60}
 shift || true
 targets=("$@")
@@ -14,7 +19,8 @@ if [ ${#targets[@]} -eq 0 ]; then
   targets=(number_format read_status load_state vessel_class scenario_file)
 fi
 
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER="$KELVANE_LLVM_BIN/clang" \
+  -DCMAKE_CXX_COMPILER="$KELVANE_LLVM_BIN/clang++" \
   -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j2 --target fuzzers >/dev/null
 

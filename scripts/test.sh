@@ -3,6 +3,8 @@
 # further suites in scripts/test.d/ (each a script that exits non-zero on failure).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/tools.sh
+. scripts/tools.sh
 scripts/setup.sh
 
 echo "== plain build and tests"
@@ -10,8 +12,12 @@ scripts/build.sh build
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
-scripts/build.sh build-asan -DKELVANE_SANITIZE=ON -DKELVANE_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+scripts/build.sh build-asan -DKELVANE_SANITIZE=ON -DKELVANE_BENCH=OFF \
+  -DCMAKE_CXX_COMPILER="$KELVANE_LLVM_BIN/clang++"
+# The reports name functions and lines through this version's symbolizer (setup.sh installs
+# no unversioned one).
+ASAN_SYMBOLIZER_PATH=$KELVANE_LLVM_BIN/llvm-symbolizer ASAN_OPTIONS=detect_leaks=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
 
 for suite in scripts/test.d/*.sh; do
   [ -e "$suite" ] || continue

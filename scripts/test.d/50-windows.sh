@@ -8,22 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-# A package list that fails to download (a mirror in the middle of a sync) need not stop the
-# install: the lists at hand may do. The install's own status is the function's.
-install() {
-  local missing=()
-  for p in "$@"; do installed "$p" || missing+=("$p"); done
-  [ ${#missing[@]} -eq 0 ] && return
-  echo "== installing ${missing[*]}"
-  $SUDO apt-get update -qq ||
-    echo "apt-get update failed; installing from the package lists at hand" >&2
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
-}
-install clang-14 lld-14 llvm-14 cmake ninja-build python3 wine64
+# shellcheck source=scripts/apt.sh
+. scripts/apt.sh
+apt_install "${KELVANE_LLVM_PACKAGES[@]}" cmake ninja-build python3 wine64
 
 echo "== import check and 32-bit check tests"
 PYTHONDONTWRITEBYTECODE=1 python3 -m unittest discover -s windows -p '*_test.py'
@@ -40,10 +27,10 @@ esac
 if [ $run32 = yes ]; then
   # Wine runs the 32-bit host from the i386 architecture's packages. Where Debian's registry
   # cannot deliver them, the 32-bit run cannot happen here: say so, and run the rest.
-  if ! installed wine32:i386; then
-    dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+  if ! apt_installed wine32:i386; then
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
   fi
-  if ! install wine32:i386; then
+  if ! apt_install wine32:i386; then
     run32=no skip32="Debian's wine32:i386 could not be installed here (apt-get failed above)"
   fi
 fi
