@@ -22,7 +22,7 @@ fi
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER="$KELVANE_LLVM_BIN/clang" \
   -DCMAKE_CXX_COMPILER="$KELVANE_LLVM_BIN/clang++" \
   -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j2 --target fuzzers >/dev/null
+cmake --build build-fuzz -j"$KELVANE_JOBS" --target fuzzers >/dev/null
 
 mkdir -p build-fuzz/artifacts
 failed=()

@@ -9,7 +9,7 @@ scripts/setup.sh
 
 echo "== plain build and tests"
 scripts/build.sh build
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+ctest --test-dir build --output-on-failure -j"$KELVANE_JOBS"
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
 scripts/build.sh build-asan -DKELVANE_SANITIZE=ON -DKELVANE_BENCH=OFF \
@@ -17,7 +17,7 @@ scripts/build.sh build-asan -DKELVANE_SANITIZE=ON -DKELVANE_BENCH=OFF \
 # The reports name functions and lines through this version's symbolizer (setup.sh installs
 # no unversioned one).
 ASAN_SYMBOLIZER_PATH=$KELVANE_LLVM_BIN/llvm-symbolizer ASAN_OPTIONS=detect_leaks=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+  ctest --test-dir build-asan --output-on-failure -j"$KELVANE_JOBS"
 
 for suite in scripts/test.d/*.sh; do
   [ -e "$suite" ] || continue

@@ -8,9 +8,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-windows}
+# shellcheck source=scripts/tools.sh
+. "$root/scripts/tools.sh"
 for edition in x86:i686 x64:x86_64; do
   arch=${edition%%:*}
   cmake -S "$root/windows" -B "$build/$arch" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/windows/toolchain-${edition#*:}-windows-msvc.cmake" >/dev/null
-  cmake --build "$build/$arch" -j2
+  cmake --build "$build/$arch" -j"$KELVANE_JOBS"
 done
