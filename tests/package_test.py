@@ -5,8 +5,11 @@ pictures, and every demo scenario, which must draw what its description promises
 and draw the same under Wine with the stand-in orbiter.exe and the package's own DLL.
 
     package_test.py --packages DIR --sim KELVANE_SIM --orbiter EDITION=EXE [--orbiter ...]
+                    [--wine-prefix EDITION=DIR ...]
 
-An edition without --orbiter is not run under Wine (the caller says why)."""
+An edition without --orbiter is not run under Wine (the caller says why). Each edition runs in
+its own Wine prefix, made by windows/wine_env.sh when missing: the one --wine-prefix names, else
+build-package/wineprefix-EDITION, so that the test needs no prefix of another suite's."""
 import argparse
 import html.parser
 import os
@@ -172,11 +175,13 @@ class PackageTest(unittest.TestCase):
     def run_orbiter(self, simulator, edition, arguments):
         """The package's folder, with the stand-in orbiter.exe in it, under Wine."""
         shutil.copy(self.orbiter(edition), os.path.join(simulator, "orbiter.exe"))
+        prefix = ARGS.wine_prefix.get(edition) or os.path.join(ROOT, "build-package",
+                                                               "wineprefix-" + edition)
         return subprocess.run(
-            ["bash", "-c", '. windows/wine_env.sh && wine_env "package test" "$1" >&2 && '
-             'cd "$1" && shift && exec "$loader" orbiter.exe "$@"', "-", simulator] + arguments,
-            cwd=ROOT, capture_output=True, text=True,
-            env=dict(os.environ, KELVANE_WINEPREFIX=ARGS.wine_prefix.get(edition, "")))
+            ["bash", "-c", '. windows/wine_env.sh && wine_env "package test" "$1" "$2" >&2 && '
+             'cd "$1" && shift 2 && exec "$loader" orbiter.exe "$@"', "-", simulator,
+             os.path.abspath(prefix)] + arguments,
+            cwd=ROOT, capture_output=True, text=True)
 
     def check_scenario(self, simulator, scenario, edition):
         path = os.path.join(simulator, scenario)

@@ -1,9 +1,13 @@
 # shellcheck shell=bash
-# Sourced by the scripts that run a stand-in orbiter.exe under Wine. wine_env WHAT BUILD_DIR
+# Sourced by the scripts that run a stand-in orbiter.exe under Wine.
+#   wine_env WHAT BUILD_DIR [PREFIX]
 # checks that BUILD_DIR holds orbiter.exe and the plug-in, picks the Wine loader of the
 # executable's bitness (each runs programs of its own bitness only), sets `loader` and `edition`
-# ("32-bit" or "64-bit") and the Wine environment, and makes the Wine prefix when it is missing.
-# WHAT starts every message.
+# ("32-bit" or "64-bit") and the Wine environment, and uses the Wine prefix PREFIX (default
+# BUILD_DIR/wineprefix), making it when it is missing (wine_prefix). WHAT starts every message.
+#   wine_prefix WHAT PREFIX
+# after wine_env's choice of loader: makes PREFIX the Wine prefix, creating it when missing,
+# with the log of its creation in PREFIX/wineboot.log. A prefix is made for one bitness.
 # shellcheck source=scripts/tools.sh
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/scripts/tools.sh" || return 1
 wine_env() {
@@ -23,14 +27,22 @@ wine_env() {
   [ -x "$loader" ] ||
     { echo "$what ($edition): $loader is missing (Debian's $package)" >&2; exit 1; }
 
-  # KELVANE_WINEPREFIX names a prefix made before, for a folder that should get none of its own.
-  export WINEPREFIX=${KELVANE_WINEPREFIX:-$build/wineprefix}
   export WINEARCH=win$bits
   export WINEDEBUG=-all,warn+module
   # No Mono or Gecko: the prefix is made quicker and asks nothing.
   export WINEDLLOVERRIDES="mscoree=;mshtml="
+  wine_prefix "$what" "${3:-$build/wineprefix}"
+}
+
+wine_prefix() {
+  local what=$1
+  # Wine takes an absolute prefix only.
+  mkdir -p "$2"
+  WINEPREFIX=$(cd "$2" && pwd)
+  export WINEPREFIX
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "$what ($edition): creating the Wine prefix $WINEPREFIX"
-    "$loader" wineboot -i >"$build/wineboot.log" 2>&1
+    "$loader" wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1 ||
+      { echo "$what ($edition): wineboot failed, see $WINEPREFIX/wineboot.log" >&2; exit 1; }
   fi
 }

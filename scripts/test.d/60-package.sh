@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The release packages: written twice (the bytes must be equal), then each unpacked into a folder
 # laid out like the simulator's and checked as a pilot would use it (tests/package_test.py): under
-# 64-bit Wine always, under 32-bit Wine where the machine runs 32-bit programs.
+# 64-bit Wine always, under 32-bit Wine where the machine runs 32-bit programs, each in a Wine
+# prefix of its own in build-package/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+# shellcheck source=scripts/apt.sh
+. scripts/apt.sh
+apt_install wine64
 rm -rf build-package
 scripts/package.sh build-package/first
 scripts/package.sh build-package/second >/dev/null
@@ -12,15 +16,13 @@ for zip in build-package/first/*.zip; do
 done
 echo "package test: both writings of $(cd build-package/first && echo *.zip) are the same bytes"
 
-orbiters=(--orbiter x64=build-windows/x64/orbiter.exe
-          --wine-prefix "x64=$PWD/build-windows/x64/wineprefix")
+orbiters=(--orbiter x64=build-windows/x64/orbiter.exe)
 if run32_line=$(python3 windows/run32_check.py --work-dir build-windows); then
   if [ -x /usr/lib/wine/wine ]; then
-    orbiters+=(--orbiter x86=build-windows/x86/orbiter.exe
-               --wine-prefix "x86=$PWD/build-windows/x86/wineprefix")
+    orbiters+=(--orbiter x86=build-windows/x86/orbiter.exe)
   else
     echo "package test (x86): Wine run skipped, 32-bit Wine is not installed" \
-      "(the Windows suite could not install Debian's wine32:i386)"
+      "(Debian's wine32:i386, which the Windows suite installs where it can)"
   fi
 else
   [ $? -eq 1 ] || exit 1
