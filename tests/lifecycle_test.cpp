@@ -25,7 +25,6 @@ TEST_F(Lifecycle, ExitTwiceIsHarmless) {
     sim::ScenarioWriter writer;
     opcSaveState(&writer);
     EXPECT_TRUE(writer.Lines().empty());
-    opcDeleteVessel(nullptr);
 }
 
 TEST_F(Lifecycle, VersionIsTheBuildDateAskedOnce) {
@@ -70,14 +69,23 @@ TEST_F(Lifecycle, NoDisplayIsMadeAfterExit) {
               0);
 }
 
-TEST_F(Lifecycle, KeysAreNeverConsumed) {
-    host.AddVessel("Alpha", EmptyClass("Probe"));
-    KelvaneMfd* d = Open(MFD_LEFT);
-    ASSERT_NE(d, nullptr);
-    char keys[256] = {};
-    for (DWORD key = 0; key < 256; ++key)
-        EXPECT_FALSE(d->ConsumeKeyBuffered(key));
-    EXPECT_FALSE(d->ConsumeKeyImmediate(keys));
+// A deletion the host makes with a null handle names no vessel: no record goes, and neither an
+// open display's settings nor the saved state change.
+TEST_F(Lifecycle, DeletingANullVesselChangesNothing) {
+    host.AddVessel("Alpha", DeltaGliderClass());
+    ASSERT_NE(Open(MFD_LEFT), nullptr);
+    ASSERT_NE(Open(MFD_RIGHT), nullptr);
+    ASSERT_TRUE(host.Press(MFD_LEFT, 0, PANEL_MOUSE_LBDOWN));
+    ASSERT_TRUE(host.Press(MFD_RIGHT, 2, PANEL_MOUSE_LBDOWN));
+    host.CloseDisplay(MFD_RIGHT); // its record is free now and goes into the module's block
+    const std::vector<std::string> status = host.WriteStatus(MFD_LEFT);
+    const std::vector<std::string> saved = host.SaveState();
+    ASSERT_FALSE(saved.empty());
+
+    opcDeleteVessel(nullptr);
+    EXPECT_EQ(gRegistry->RecordCount(), 2u);
+    EXPECT_EQ(host.WriteStatus(MFD_LEFT), status);
+    EXPECT_EQ(host.SaveState(), saved);
 }
 
 // The library entry point: attach calls InitLib and remembers ExitModule, detach calls it even
