@@ -78,3 +78,30 @@ inline std::string SixDecimalLevels(std::string scenario, const std::vector<std:
 inline bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
 }
+
+// `s` as one word for the shell.
+inline std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+struct ShellResult {
+    int status = -1;
+    std::string out; // stdout and stderr together
+};
+
+inline ShellResult Shell(const std::string& command) {
+    ShellResult r;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return r;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        r.out.append(buffer, n);
+    const int raw = pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+}

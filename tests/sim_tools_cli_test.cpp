@@ -3,62 +3,17 @@
 #include "png_reader.h"
 #include "sim/display_picture.h"
 #include "sim/host.h"
-
-#include <gtest/gtest.h>
-#include <sys/wait.h>
+#include "sim_test_support.h"
 
 #include <chrono>
-#include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
 
 namespace {
 
 using namespace picture_test;
 
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct Result {
-    int status = -1;
-    std::string out; // stdout and stderr together
-};
-
-Result Shell(const std::string& command) {
-    Result r;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
-
-Result Sim(const std::string& arguments) {
+ShellResult Sim(const std::string& arguments) {
     return Shell(Quote(KELVANE_SIM_PATH) + " " + arguments);
-}
-
-bool Exists(const std::string& path) {
-    return std::ifstream(path).good();
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Lit screen pixels, and those in the title colour.
@@ -92,7 +47,7 @@ TEST(SimPng, PictureOfTheLeftDisplayFollowsSize) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.option);
         TempFile png("sim.png");
-        const Result r = Sim(c.option + " --png " + Quote(png.path));
+        const ShellResult r = Sim(c.option + " --png " + Quote(png.path));
         ASSERT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out, ""); // only the picture: no listing
         const Image image = ReadPng(png.path);
@@ -110,8 +65,8 @@ TEST(SimPng, PictureOfTheLeftDisplayFollowsSize) {
 TEST(SimPng, ScriptCommandDrawsTheDisplayAsTheScriptLeftIt) {
     TempFile mass("mass.png");
     TempFile tanks("tanks.png");
-    const Result r = Sim("-e " + Quote("open Right; png Right " + mass.path +
-                                       "; press Right 0; png Right " + tanks.path));
+    const ShellResult r = Sim("-e " + Quote("open Right; png Right " + mass.path +
+                                            "; press Right 0; png Right " + tanks.path));
     ASSERT_EQ(r.status, 0) << r.out;
     const Image a = ReadPng(mass.path);
     const Image b = ReadPng(tanks.path);
@@ -148,68 +103,78 @@ TEST(SimPng, FailuresAreReportedAndWriteNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
-        const Result r = Sim(c.arguments);
+        const ShellResult r = Sim(c.arguments);
         EXPECT_NE(r.status, 0);
         EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
-        EXPECT_FALSE(Exists(png.path));
+        EXPECT_FALSE(FileExists(png.path));
     }
 }
 
-// A detached tmux server of its own, with one session running a command in a terminal of the
-// given size. Nothing of the caller's terminal is needed: CI runs without one.
+// A detached tmux server of its own, running kelvane-sim with TERM and a UTF-8 locale set as a
+// terminal would, in a terminal of the given size. Nothing of the caller's terminal is needed: CI
+// runs without one. Waits are woken by tmux: each piece of output the pane gets unlocks the
+// channel "output" (pipe-pane), and the command signals "exited" once the program has ended. No
+// wait lasts over a minute (sanitizer builds start slowly), so a hang fails the test only.
 class Tmux {
 public:
-    Tmux() : socket_("kelvane-test-" + std::to_string(getpid())) {}
+    // A server of each test's own: the last one may still be on its way out.
+    Tmux()
+        : tmux_("env -u TMUX tmux -L kelvane-test-" + std::to_string(getpid()) + "-" +
+                std::to_string(++servers)) {}
     ~Tmux() { Run("kill-server"); }
 
-    bool Start(const std::string& command, int columns, int rows) {
-        return Run("-f /dev/null new-session -d -s cockpit -x " + std::to_string(columns) + " -y " +
-                   std::to_string(rows) + " " + Quote(command))
-                   .status == 0;
+    bool Start(const std::string& arguments, int columns, int rows) {
+        const std::string program = "env TERM=xterm-256color LANG=C.UTF-8 " +
+                                    Quote(KELVANE_SIM_PATH) + " " + arguments + "; echo $? > " +
+                                    Quote(status_.path) + "; " + tmux_ + " wait-for -S exited";
+        const std::string watcher =
+            "while [ \"$(dd bs=65536 count=1 status=none | wc -c)\" -gt 0 ]; do " + tmux_ +
+            " wait-for -U output 2>/dev/null; done";
+        const std::string size = " -x " + std::to_string(columns) + " -y " + std::to_string(rows);
+        const ShellResult started =
+            Run("-f /dev/null new-session -d -s cockpit" + size + " " + Quote(program));
+        return started.status == 0 && Run("pipe-pane -t cockpit " + Quote(watcher)).status == 0;
     }
     std::string Screen() { return Run("capture-pane -p -t cockpit").out; }
     void Keys(const std::string& keys) { Run("send-keys -t cockpit " + keys); }
     void Type(const std::string& text) { Run("send-keys -t cockpit -l " + Quote(text)); }
 
-    // Polls until the screen satisfies `ready`, for up to 20 seconds (sanitizer builds start
-    // slowly); returns the last screen seen either way.
+    // The screen once it satisfies `ready`; the last one seen if the time is up or tmux is gone.
     std::string WaitFor(const std::function<bool(const std::string&)>& ready) {
-        std::string screen;
-        for (int i = 0; i < 200; ++i) {
+        const Clock::time_point deadline = Clock::now() + std::chrono::minutes(1);
+        std::string screen = Screen();
+        // The lock is free again, and taken at once, when output came since it was last taken.
+        while (!ready(screen) && Wait("-L output", deadline))
             screen = Screen();
-            if (ready(screen))
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
         return screen;
     }
     std::string WaitForText(const std::string& text) {
         return WaitFor([&](const std::string& s) { return s.find(text) != std::string::npos; });
     }
 
-private:
-    Result Run(const std::string& arguments) {
-        // Not inside the caller's tmux, if the tests run in one.
-        return Shell("env -u TMUX tmux -L " + socket_ + " " + arguments);
+    // The program's exit status; empty if it has not ended within the time.
+    std::string ExitStatus() {
+        Wait("exited", Clock::now() + std::chrono::minutes(1)); // fails at once if tmux is gone
+        std::string status = ReadText(status_.path);
+        while (!status.empty() && status.back() == '\n')
+            status.pop_back();
+        return status;
     }
-    std::string socket_;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    bool Wait(const std::string& how, Clock::time_point deadline) {
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        const std::string wait = tmux_ + " wait-for " + how;
+        return left > 0 && Shell("timeout " + std::to_string(left) + " " + wait).status == 0;
+    }
+    ShellResult Run(const std::string& arguments) { return Shell(tmux_ + " " + arguments); }
+
+    static inline int servers = 0;
+    std::string tmux_; // not inside the caller's tmux, if the tests run in one
+    TempFile status_{"status"};
 };
-
-// Waits for the exit status that the session's shell writes when the program ends.
-std::string WaitForStatus(const std::string& path) {
-    for (int i = 0; i < 200 && ReadFile(path).empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    std::string status = ReadFile(path);
-    while (!status.empty() && status.back() == '\n')
-        status.pop_back();
-    return status;
-}
-
-// The program in the tmux terminal, with TERM and a UTF-8 locale set as a terminal would.
-std::string CockpitCommand(const std::string& arguments, const std::string& statusFile) {
-    return "env TERM=xterm-256color LANG=C.UTF-8 " + Quote(KELVANE_SIM_PATH) + " " + arguments +
-           "; echo $? > " + Quote(statusFile);
-}
 
 // The text of one row of the screen within a column range, without trailing blanks.
 std::string Cut(const std::string& screen, int row, int from, int count) {
@@ -233,21 +198,20 @@ std::string Cut(const std::string& screen, int row, int from, int count) {
 
 TEST(SimCockpit, AKeyChangesThePageAndQQuitsWithStatusZero) {
     Tmux tmux;
-    TempFile status("status");
-    ASSERT_TRUE(tmux.Start(CockpitCommand("--interactive", status.path), 100, 30));
+    ASSERT_TRUE(tmux.Start("--interactive", 100, 30));
+    // The screen is drawn from the top down: the key line at the bottom comes last.
     std::string screen = tmux.WaitFor([](const std::string& s) {
-        return s.find("KelvaneMFD: Mass") != s.rfind("KelvaneMFD: Mass"); // on both displays
+        return s.find("KelvaneMFD: Mass") != s.rfind("KelvaneMFD: Mass") && // on both displays
+               s.find("q quit") != std::string::npos;
     });
     ASSERT_NE(screen.find("Focus: GL-01 (DeltaGlider)"), std::string::npos) << screen;
     EXPECT_EQ(Cut(screen, 2, 4, 20), "KelvaneMFD: Mass");
     EXPECT_EQ(Cut(screen, 2, 54, 20), "KelvaneMFD: Mass");
-    EXPECT_NE(screen.find("q quit"), std::string::npos);
 
     tmux.Keys("1"); // Left button 0: the tank page
-    screen = tmux.WaitForText("KelvaneMFD: Tanks");
+    screen = tmux.WaitForText("Left button 1 (MOD): Change mode");
     EXPECT_EQ(Cut(screen, 2, 4, 20), "KelvaneMFD: Tanks") << screen;
     EXPECT_EQ(Cut(screen, 2, 54, 20), "KelvaneMFD: Mass") << screen;
-    EXPECT_NE(screen.find("Left button 1 (MOD): Change mode"), std::string::npos);
 
     tmux.Keys("9"); // Right button 2: notation, page unchanged
     tmux.Keys("7"); // Right button 0: the tank page
@@ -255,14 +219,13 @@ TEST(SimCockpit, AKeyChangesThePageAndQQuitsWithStatusZero) {
     EXPECT_EQ(Cut(screen, 2, 54, 20), "KelvaneMFD: Tanks") << screen;
 
     tmux.Keys("q");
-    EXPECT_EQ(WaitForStatus(status.path), "0");
+    EXPECT_EQ(tmux.ExitStatus(), "0");
 }
 
 TEST(SimCockpit, SavePromptWritesTheScenarioWithTheDisplaysAsShown) {
     Tmux tmux;
-    TempFile status("status");
     TempFile saved("saved.scn");
-    ASSERT_TRUE(tmux.Start(CockpitCommand("--interactive", status.path), 80, 24));
+    ASSERT_TRUE(tmux.Start("--interactive", 80, 24));
     tmux.WaitForText("KelvaneMFD: Mass");
     tmux.Keys("1");
     tmux.WaitForText("KelvaneMFD: Tanks");
@@ -273,8 +236,8 @@ TEST(SimCockpit, SavePromptWritesTheScenarioWithTheDisplaysAsShown) {
     const std::string screen = tmux.WaitForText("Saved the scenario to");
     EXPECT_NE(screen.find("Saved the scenario to"), std::string::npos) << screen;
     tmux.Keys("q");
-    EXPECT_EQ(WaitForStatus(status.path), "0");
-    const std::string scenario = ReadFile(saved.path);
+    EXPECT_EQ(tmux.ExitStatus(), "0");
+    const std::string scenario = ReadText(saved.path);
     EXPECT_NE(scenario.find("BEGIN_MFD Left"), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("BEGIN_MFD Right"), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("PARAMETERSMODE TANKS"), std::string::npos) << scenario;
@@ -282,18 +245,17 @@ TEST(SimCockpit, SavePromptWritesTheScenarioWithTheDisplaysAsShown) {
 
 TEST(SimCockpit, SmallTerminalIsToldSoAndQStillQuits) {
     Tmux tmux;
-    TempFile status("status");
-    ASSERT_TRUE(tmux.Start(CockpitCommand("--interactive", status.path), 60, 20));
-    const std::string screen = tmux.WaitForText("Terminal too small");
+    ASSERT_TRUE(tmux.Start("--interactive", 60, 20));
+    const std::string screen = tmux.WaitForText("press q to quit");
     EXPECT_NE(screen.find("This terminal is 60 x 20; the cockpit needs 80 x 24."),
               std::string::npos)
         << screen;
     tmux.Keys("q");
-    EXPECT_EQ(WaitForStatus(status.path), "0");
+    EXPECT_EQ(tmux.ExitStatus(), "0");
 }
 
 TEST(SimCockpit, WithoutATerminalItSaysSo) {
-    const Result r = Sim("--interactive < /dev/null");
+    const ShellResult r = Sim("--interactive < /dev/null");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("the interactive cockpit needs a terminal"), std::string::npos) << r.out;
 }
