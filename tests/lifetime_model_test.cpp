@@ -1,7 +1,8 @@
-// A long random life of the module in the stand-in host, with a small model of the registry and
-// the settings beside it. The model is written from the rules the registry and the buttons
-// follow (which record a display takes, what a press changes, what a redraw repairs, what a
-// scenario carries), not from the module's code; after every step the two must agree.
+// A long random life of the module in the stand-in host, with a small model beside it of what a
+// pilot and the scenario file see: which settings a display shows when it opens, what a click
+// shows next, what a redraw repairs and what a scenario carries. The model keeps settings the way
+// the scenario file does, by vessel and display id, not the way the module does; after every
+// step the two must agree.
 #include "module_fixture.h"
 
 #include "sim/session.h"
@@ -9,7 +10,6 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -20,7 +20,9 @@
 namespace {
 
 // ---------------------------------------------------------------------------------------------
-// The model
+// The model, as a pilot and the scenario file see the module: a vessel keeps settings under the
+// display ids they were made or saved for (the VESSEL and MFD_ID of the module's block), each
+// open display shows one of them, and the buttons are a table of what a display shows next.
 
 // The six settings, with the numbers the rules give them.
 struct Settings {
@@ -37,11 +39,65 @@ struct Settings {
     }
 };
 
+enum Page { kMass = 0, kTanks = 1, kEngines = 2 };
+enum Unit { kKilograms = 0, kTonnes = 1, kPercent = 2 };
+
+// What MOD and UNT show next, for every page with every unit (a scenario may give a page a unit
+// that is not its own). UNT on the ENGINES page switches the angle instead.
+struct Shown {
+    int page, unit;
+};
+const struct {
+    Shown now, afterMod, afterUnt;
+} kPageAndUnitButtons[] = {
+    // {page, unit shown}, {after MOD}, {after UNT}
+    {{kMass, kKilograms}, {kTanks, kKilograms}, {kMass, kTonnes}},
+    {{kMass, kTonnes}, {kTanks, kKilograms}, {kMass, kKilograms}},
+    {{kMass, kPercent}, {kTanks, kPercent}, {kMass, kKilograms}},
+    {{kTanks, kKilograms}, {kEngines, kKilograms}, {kTanks, kPercent}},
+    {{kTanks, kTonnes}, {kEngines, kTonnes}, {kTanks, kKilograms}},
+    {{kTanks, kPercent}, {kEngines, kPercent}, {kTanks, kKilograms}},
+    {{kEngines, kKilograms}, {kMass, kKilograms}, {kEngines, kKilograms}},
+    {{kEngines, kTonnes}, {kMass, kTonnes}, {kEngines, kTonnes}},
+    {{kEngines, kPercent}, {kMass, kKilograms}, {kEngines, kPercent}},
+};
+
+// TNK and ENG: the next one; after the last, or from one the vessel does not have, the first.
+uint32_t NextOf(uint32_t shown, size_t count) {
+    return uint64_t{shown} + 1 < count ? shown + 1 : 0;
+}
+
+// A click of the left mouse button on button 0 … 3 changes what the display shows and is taken;
+// any other button or event is not.
+bool Click(Settings& s, int button, int event, size_t tanks, size_t thrusters) {
+    if (!(event & PANEL_MOUSE_LBDOWN) || button < 0 || button > 3)
+        return false;
+    if (button == 2) {
+        s.notation = 1 - s.notation;
+    } else if (button == 3) {
+        if (s.page == kTanks)
+            s.tank = NextOf(s.tank, tanks);
+        if (s.page == kEngines)
+            s.engine = NextOf(s.engine, thrusters);
+    } else if (button == 1 && s.page == kEngines) {
+        s.angle = 1 - s.angle;
+    } else {
+        for (const auto& row : kPageAndUnitButtons)
+            if (row.now.page == s.page && row.now.unit == s.massUnit) {
+                const Shown next = button == 0 ? row.afterMod : row.afterUnt;
+                s.page = next.page;
+                s.massUnit = next.unit;
+                break;
+            }
+    }
+    return true;
+}
+
+// One record of the module's block, or the status of one display, as the scenario writes it.
 struct Record {
     std::string vessel;
     int id = 0;
     Settings settings;
-    int owner = -1; // the display that holds it, -1 when free
 };
 
 struct VesselShape {
@@ -50,181 +106,113 @@ struct VesselShape {
     std::vector<double> capacities;
 };
 
+// Where settings are kept: for a vessel, under a display id.
+using Slot = std::pair<std::string, int>;
+
 class Model {
 public:
-    std::map<int, Record> records;  // every record the registry or a display still refers to
-    std::vector<int> registry;      // record keys in registry order
-    std::vector<int> openOrder;     // display ids in the order they were opened
-    std::array<int, MAXMFD> held{}; // display id -> record key, -1 when closed
-    std::array<std::string, MAXMFD> displayVessel;
+    struct Kept {
+        Settings settings;
+        long made;       // the module lists kept settings in the order they came to be
+        int holder = -1; // the open display holding them, -1 when none does
+    };
+    struct Display {
+        Slot shows;
+        long opened; // and open displays in the order they opened
+    };
+
+    std::map<Slot, Kept> kept;
+    std::map<int, Display> open; // by display id
     std::map<std::string, VesselShape> shapes;
     std::map<std::string, std::vector<double>> levels;
 
-    Model() { held.fill(-1); }
+    bool IsOpen(int id) const { return open.count(id) != 0; }
+    const Slot& ShownBy(int id) const { return open.at(id).shows; }
+    Settings& SettingsOf(int id) { return kept.at(ShownBy(id)).settings; }
 
-    bool IsOpen(int id) const { return held[id] >= 0; }
-
-    // A display opens on a vessel: the first record of that vessel made for the same id (held
-    // or not), else its first free record, else a new one.
-    void Attach(int id, const std::string& vessel) {
-        int taken = -1;
-        for (int key : registry)
-            if (records[key].vessel == vessel && records[key].id == id) {
-                taken = key;
-                break;
-            }
-        if (taken < 0)
-            for (int key : registry)
-                if (records[key].vessel == vessel && records[key].owner < 0) {
-                    taken = key;
-                    break;
+    // A display opens on a vessel: it shows the vessel's settings for its id, taking them from a
+    // display that holds them; else the earliest that no display holds, under the id they were
+    // kept for; else new settings for its id.
+    void Open(int id, const std::string& vessel) {
+        Slot slot{vessel, id};
+        if (!kept.count(slot)) {
+            const Kept* earliest = nullptr;
+            for (const auto& [where, k] : kept)
+                if (where.first == vessel && k.holder < 0 &&
+                    (!earliest || k.made < earliest->made)) {
+                    earliest = &k;
+                    slot = where;
                 }
-        if (taken < 0) {
-            taken = nextKey++;
-            Record r;
-            r.vessel = vessel;
-            r.id = id;
-            records[taken] = r;
-            registry.push_back(taken);
+            if (!earliest)
+                kept[slot] = Kept{Settings{}, clock++};
         }
-        records[taken].owner = id;
-        held[id] = taken;
-        displayVessel[id] = vessel;
-        openOrder.push_back(id);
+        kept[slot].holder = id;
+        open[id] = Display{slot, clock++};
     }
 
-    // A display closes: its record becomes free, even if another display still uses it.
-    void Detach(int id) {
-        const int key = held[id];
-        held[id] = -1;
-        openOrder.erase(std::find(openOrder.begin(), openOrder.end(), id));
-        records[key].owner = -1;
-        Forget(key);
+    // A display closes: what it showed is held by no display, even if another one shows it too.
+    void Close(int id) {
+        kept.at(ShownBy(id)).holder = -1;
+        open.erase(id);
     }
 
-    // A vessel goes: its records leave the registry; its displays close afterwards.
-    void DeleteVesselRecords(const std::string& vessel) {
-        std::vector<int> kept;
-        for (int key : registry)
-            if (records[key].vessel != vessel)
-                kept.push_back(key);
-        std::vector<int> dropped;
-        for (int key : registry)
-            if (records[key].vessel == vessel)
-                dropped.push_back(key);
-        registry = kept;
-        for (int key : dropped)
-            Forget(key);
+    // A vessel goes, with everything kept for it and its displays.
+    void DeleteVessel(const std::string& vessel) {
+        for (auto it = open.begin(); it != open.end();)
+            it = it->second.shows.first == vessel ? open.erase(it) : std::next(it);
+        for (auto it = kept.begin(); it != kept.end();)
+            it = it->first.first == vessel ? kept.erase(it) : std::next(it);
     }
 
-    // A display whose own status block names another id than its record's moves to its
-    // vessel's first record of that id (a new one if there is none, or one another display
-    // holds); the record it leaves is free again if the display was its owner.
-    void Rebind(int display, int id) {
-        const std::string vessel = displayVessel[display];
-        int target = -1;
-        for (int key : registry)
-            if (records[key].vessel == vessel && records[key].id == id) {
-                target = key;
-                break;
-            }
-        if (target < 0) {
-            target = nextKey++;
-            Record r;
-            r.vessel = vessel;
-            r.id = id;
-            records[target] = r;
-            registry.push_back(target);
-        }
-        const int current = held[display];
-        records[target].owner = display;
-        if (current == target)
+    // A display whose own status block names another id moves to its vessel's settings for that
+    // id (new ones if there are none) and holds them; those it leaves are free if it held them.
+    void MoveTo(int display, int id) {
+        const Slot from = ShownBy(display);
+        const Slot to{from.first, id};
+        if (!kept.count(to))
+            kept[to] = Kept{Settings{}, clock++};
+        kept[to].holder = display;
+        if (to == from)
             return;
-        held[display] = target;
-        if (records[current].owner == display)
-            records[current].owner = -1;
-        Forget(current);
+        if (kept[from].holder == display)
+            kept[from].holder = -1;
+        open[display].shows = to;
     }
 
-    int AppendFree(const std::string& vessel, int id, const Settings& s) {
-        const int key = nextKey++;
-        Record r;
-        r.vessel = vessel;
-        r.id = id;
-        r.settings = s;
-        records[key] = r;
-        registry.push_back(key);
-        return key;
+    // One record of a loaded module block; false if the vessel already keeps settings for the id
+    // (the module would keep both, which this model does not follow).
+    bool Load(const Record& r) {
+        return kept.emplace(Slot{r.vessel, r.id}, Kept{r.settings, clock++}).second;
     }
 
-    // What a press does to the record of an open display; whether the press was taken.
-    bool Press(int id, int button, int event) {
-        if (!(event & 1) || button < 0 || button > 3)
-            return false;
-        Settings& s = records[held[id]].settings;
-        const VesselShape& shape = shapes[displayVessel[id]];
-        switch (button) {
-        case 0:
-            if (s.page == 0) {
-                s.page = 1;
-                if (s.massUnit == 1)
-                    s.massUnit = 0;
-            } else if (s.page == 1) {
-                s.page = 2;
-            } else {
-                s.page = 0;
-                if (s.massUnit == 2)
-                    s.massUnit = 0;
-            }
-            break;
-        case 1:
-            if (s.page == 0)
-                s.massUnit = s.massUnit == 0 ? 1 : 0;
-            else if (s.page == 1)
-                s.massUnit = s.massUnit == 0 ? 2 : 0;
-            else
-                s.angle = s.angle == 1 ? 0 : 1;
-            break;
-        case 2:
-            s.notation = s.notation == 0 ? 1 : 0;
-            break;
-        case 3:
-            if (s.page == 1) {
-                ++s.tank;
-                if (s.tank >= shape.tanks)
-                    s.tank = 0;
-            } else if (s.page == 2) {
-                ++s.engine;
-                if (s.engine >= shape.thrusters)
-                    s.engine = 0;
-            }
-            break;
-        }
-        return true;
-    }
-
-    // A redraw brings the index its page uses back to 0 when the vessel has no such item.
+    // A page showing a tank or thruster the vessel does not have shows the first one, and keeps
+    // it selected.
     void Redraw(int id) {
-        Settings& s = records[held[id]].settings;
-        const VesselShape& shape = shapes[displayVessel[id]];
-        if (s.page == 1 && s.tank >= shape.tanks)
+        Settings& s = SettingsOf(id);
+        const VesselShape& shape = shapes[ShownBy(id).first];
+        if (s.page == kTanks && s.tank >= shape.tanks)
             s.tank = 0;
-        if (s.page == 2 && s.engine >= shape.thrusters)
+        if (s.page == kEngines && s.engine >= shape.thrusters)
             s.engine = 0;
     }
 
-private:
-    // A record that no list and no display refers to any more is gone.
-    void Forget(int key) {
-        if (std::find(registry.begin(), registry.end(), key) != registry.end())
-            return;
-        for (int h : held)
-            if (h == key)
-                return;
-        records.erase(key);
+    bool Press(int id, int button, int event) {
+        const VesselShape& shape = shapes[ShownBy(id).first];
+        return Click(SettingsOf(id), button, event, shape.tanks, shape.thrusters);
     }
 
-    int nextKey = 0;
+    // The kept settings in the module's order.
+    std::vector<std::pair<Slot, const Kept*>> InOrder() const {
+        std::vector<std::pair<Slot, const Kept*>> all;
+        for (const auto& [slot, k] : kept)
+            all.push_back({slot, &k});
+        std::sort(all.begin(), all.end(),
+                  [](const auto& a, const auto& b) { return a.second->made < b.second->made; });
+        return all;
+    }
+
+private:
+    long clock = 0;
 };
 
 // The scenario texts the rules give for a record: the display's status lines and the module's
@@ -371,15 +359,16 @@ ScenarioPlan BasePlan() {
     engines.engine = 20;
     plan.displays = {{0, 0, tanks}, {1, 11, engines}, {4, 3, tanks}, {6, 6, engines}};
     Settings tons;
-    tons.massUnit = 1;
+    tons.massUnit = kTonnes;
+    // Units a page does not offer itself, as a hand-edited file may give them.
+    Settings percentOnMass;
+    percentOnMass.massUnit = kPercent;
     Settings wrapped;
-    wrapped.page = 1;
+    wrapped.page = kTanks;
+    wrapped.massUnit = kTonnes;
     wrapped.tank = 0xFFFFFFFEu;
-    plan.blocks = {{"PB-02", 1, engines, -1},
-                   {"Ghost-9", 0, tons, -1},
-                   {"gl-01", 1, tons, -1},
-                   {"SH-03", 5, wrapped, -1},
-                   {"GL-01", 0, engines, -1}};
+    plan.blocks = {{"PB-02", 1, engines}, {"Ghost-9", 0, tons},        {"gl-01", 1, tons},
+                   {"SH-03", 5, wrapped}, {"SH-03", 2, percentOnMass}, {"GL-01", 0, engines}};
     return plan;
 }
 
@@ -444,10 +433,8 @@ protected:
     // host's order: the old session ends (displays close by id, vessels go), the ships come,
     // then the module's block, then the displays, each reading the lines after its MODE line.
     void Load(const ScenarioPlan& plan, const std::string& text) {
-        for (int id : OpenIds())
-            model.Detach(id);
-        for (const auto& v : host.Vessels())
-            model.DeleteVesselRecords(v->Name());
+        model.open.clear();
+        model.kept.clear();
         session->LoadText(text, "");
         ASSERT_EQ(host.Vessels().size(), plan.ships.size());
         for (size_t i = 0; i < plan.ships.size(); ++i) {
@@ -465,13 +452,14 @@ protected:
         }
         for (const Record& block : plan.blocks)
             for (const ShipPlan& ship : plan.ships)
-                if (strcasecmp(ship.name.c_str(), block.vessel.c_str()) == 0)
-                    model.AppendFree(ship.name, block.id, block.settings);
+                if (strcasecmp(ship.name.c_str(), block.vessel.c_str()) == 0) {
+                    ASSERT_TRUE(model.Load({ship.name, block.id, block.settings})) << History();
+                }
         for (const DisplayPlan& d : plan.displays) {
-            model.Attach(d.id, plan.focus);
-            if (!StatusIsOwn(model.records[model.held[d.id]].id, d.writtenId))
-                model.Rebind(d.id, d.writtenId);
-            model.records[model.held[d.id]].settings = d.settings;
+            model.Open(d.id, plan.focus);
+            if (!StatusIsOwn(model.ShownBy(d.id).second, d.writtenId))
+                model.MoveTo(d.id, d.writtenId);
+            model.SettingsOf(d.id) = d.settings;
         }
         loadedRecords += gRegistry->RecordCount();
     }
@@ -487,7 +475,7 @@ protected:
             return;
         }
         if (!model.IsOpen(id))
-            model.Attach(id, focus);
+            model.Open(id, focus);
         session->Open(id);
     }
 
@@ -498,7 +486,7 @@ protected:
             EXPECT_THROW(session->Close(id), sim::SessionError) << History();
             return;
         }
-        model.Detach(id);
+        model.Close(id);
         session->Close(id);
     }
 
@@ -523,22 +511,22 @@ protected:
         Log("redraw " + std::to_string(id));
         model.Redraw(id);
         const std::vector<std::string> rows = sim::FrameRows(session->Draw(id));
-        const Record& r = model.records[model.held[id]];
-        const Settings& s = r.settings;
+        const std::string& vessel = model.ShownBy(id).first;
+        const Settings& s = model.SettingsOf(id);
         static const char* const kTitles[] = {"KelvaneMFD: Mass", "KelvaneMFD: Tanks",
                                               "KelvaneMFD: Engines"};
         ASSERT_GT(rows.size(), 7u) << History();
         EXPECT_EQ(rows[0], kTitles[s.page]) << History();
-        EXPECT_EQ(rows[2], "Name: " + r.vessel) << History();
+        EXPECT_EQ(rows[2], "Name: " + vessel) << History();
         if (s.page == 1) {
             EXPECT_EQ(rows[5], "Tank " + std::to_string(s.tank + 1)) << History();
             if (s.massUnit == 2) {
-                const VesselShape& shape = model.shapes[r.vessel];
+                const VesselShape& shape = model.shapes[vessel];
                 std::string expected = "Divide by zero error.";
                 if (s.tank < shape.tanks && shape.capacities[s.tank] != 0) {
                     char text[64];
                     std::snprintf(text, sizeof text, "Current Mass: %8.3f %%",
-                                  model.levels[r.vessel][s.tank] * 100);
+                                  model.levels[vessel][s.tank] * 100);
                     expected = text;
                 }
                 EXPECT_EQ(rows[7], expected) << History();
@@ -559,10 +547,7 @@ protected:
             return;
         const std::string name = host.Vessels()[Pick(host.Vessels().size())]->Name();
         Log("delete vessel " + name + (name == FocusName() ? " (with its displays)" : ""));
-        model.DeleteVesselRecords(name);
-        for (int id = 0; id < MAXMFD; ++id)
-            if (model.IsOpen(id) && model.displayVessel[id] == name)
-                model.Detach(id);
+        model.DeleteVessel(name);
         session->DeleteVessel(name);
     }
 
@@ -576,9 +561,9 @@ protected:
         if (vessel->Name() != FocusName()) {
             const std::vector<int> open = OpenIds();
             for (int id : open)
-                model.Detach(id);
+                model.Close(id);
             for (int id : open)
-                model.Attach(id, vessel->Name());
+                model.Open(id, vessel->Name());
         }
         session->SetFocus(vessel->Name());
     }
@@ -610,7 +595,7 @@ protected:
         for (const auto& v : host.Vessels())
             plan.ships.push_back({v->Name(), v->ClassName(), model.levels[v->Name()]});
         for (int id : OpenIds()) {
-            const Record& r = model.records[model.held[id]];
+            const Record r{model.ShownBy(id).first, model.ShownBy(id).second, model.SettingsOf(id)};
             plan.displays.push_back({id, r.id, r.settings});
             std::vector<std::string> block = {"BEGIN_MFD " + sim::DisplayName(id), "  TYPE User",
                                               "  MODE Kelvane"};
@@ -620,10 +605,10 @@ protected:
             ASSERT_TRUE(ContainsRun(saved, block)) << "display " << id << "\n" << History();
         }
         std::vector<std::string> moduleBlock = {"BEGIN_Kelvane"};
-        for (int key : model.registry) {
-            const Record& r = model.records[key];
-            if (r.owner >= 0)
+        for (const auto& [slot, kept] : model.InOrder()) {
+            if (kept->holder >= 0)
                 continue;
+            const Record r{slot.first, slot.second, kept->settings};
             plan.blocks.push_back(r);
             for (const std::string& line : BlockLines(r))
                 moduleBlock.push_back(line);
@@ -696,60 +681,67 @@ protected:
         return text.str();
     }
 
-    // The module's record for a model record: the same object for as long as the model's lives.
-    testing::AssertionResult SameRecord(int key, const MfdSettings* record) {
-        auto known = identity.find(key);
+    // The module's record for kept settings: the same object for as long as they are kept.
+    testing::AssertionResult SameRecord(long made, const MfdSettings* record) {
+        auto known = identity.find(made);
         if (known == identity.end()) {
             for (const auto& other : identity)
                 if (other.second == record)
                     return testing::AssertionFailure()
-                           << "one module record stands for two model records";
-            identity[key] = record;
+                           << "one module record stands for two kept settings";
+            identity[made] = record;
             return testing::AssertionSuccess();
         }
         if (known->second != record)
-            return testing::AssertionFailure() << "model record " << key << " is another object";
+            return testing::AssertionFailure() << "kept settings " << made << " are another object";
         return testing::AssertionSuccess();
     }
 
     testing::AssertionResult Agree() {
-        for (auto it = identity.begin(); it != identity.end();)
-            it = model.records.count(it->first) ? std::next(it) : identity.erase(it);
+        const auto kept = model.InOrder();
+        std::map<long, const MfdSettings*> stillKept;
+        for (const auto& entry : kept)
+            if (identity.count(entry.second->made))
+                stillKept[entry.second->made] = identity[entry.second->made];
+        identity = stillKept;
 
         const MfdRegistry& registry = *gRegistry;
-        if (registry.RecordCount() != model.registry.size())
-            return testing::AssertionFailure() << "records: module " << registry.RecordCount()
-                                               << ", model " << model.registry.size();
-        for (size_t i = 0; i < model.registry.size(); ++i) {
-            const int key = model.registry[i];
-            const Record& m = model.records[key];
+        if (registry.RecordCount() != kept.size())
+            return testing::AssertionFailure()
+                   << "records: module " << registry.RecordCount() << ", model " << kept.size();
+        for (size_t i = 0; i < kept.size(); ++i) {
+            const auto& [slot, m] = kept[i];
             const MfdSettings& r = *registry.RecordAt(i);
-            if (testing::AssertionResult same = SameRecord(key, &r); !same)
+            if (testing::AssertionResult same = SameRecord(m->made, &r); !same)
                 return same << " (record " << i << ")";
-            sim::Vessel* vessel = host.FindVessel(m.vessel);
+            sim::Vessel* vessel = host.FindVessel(slot.first);
             if (!vessel || r.vessel != static_cast<VESSEL*>(vessel))
-                return testing::AssertionFailure() << "record " << i << " is not on " << m.vessel;
-            if (r.mfdId != m.id)
+                return testing::AssertionFailure() << "record " << i << " is not on " << slot.first;
+            if (r.mfdId != slot.second)
                 return testing::AssertionFailure()
-                       << "record " << i << " id " << r.mfdId << ", model " << m.id;
-            if (!(ModuleSettings(r) == m.settings))
+                       << "record " << i << " id " << r.mfdId << ", model " << slot.second;
+            if (!(ModuleSettings(r) == m->settings))
                 return testing::AssertionFailure()
                        << "record " << i << " settings " << Describe(ModuleSettings(r))
-                       << ", model " << Describe(m.settings);
-            const MFD* owner = m.owner >= 0 ? host.DisplayAt(m.owner)->mfd : nullptr;
+                       << ", model " << Describe(m->settings);
+            const MFD* owner = m->holder >= 0 ? host.DisplayAt(m->holder)->mfd : nullptr;
             if (static_cast<const MFD*>(r.owner) != owner)
                 return testing::AssertionFailure()
-                       << "record " << i << " owner differs; model says display " << m.owner;
+                       << "record " << i << " owner differs; model says display " << m->holder;
         }
-        if (registry.OpenDisplayCount() != model.openOrder.size())
+        std::vector<std::pair<long, int>> opened; // when, which display
+        for (const auto& [id, d] : model.open)
+            opened.push_back({d.opened, id});
+        std::sort(opened.begin(), opened.end());
+        if (registry.OpenDisplayCount() != opened.size())
             return testing::AssertionFailure()
                    << "open displays: module " << registry.OpenDisplayCount() << ", model "
-                   << model.openOrder.size();
-        for (size_t i = 0; i < model.openOrder.size(); ++i) {
-            const sim::Instrument* shown = host.DisplayAt(model.openOrder[i]);
+                   << opened.size();
+        for (size_t i = 0; i < opened.size(); ++i) {
+            const sim::Instrument* shown = host.DisplayAt(opened[i].second);
             if (!shown || static_cast<MFD*>(registry.OpenDisplayAt(i)) != shown->mfd)
                 return testing::AssertionFailure()
-                       << "open display " << i << " is not display " << model.openOrder[i];
+                       << "open display " << i << " is not display " << opened[i].second;
         }
         for (int id = 0; id < MAXMFD; ++id) {
             if (host.IsOpen(id) != model.IsOpen(id))
@@ -757,9 +749,11 @@ protected:
             if (!model.IsOpen(id))
                 continue;
             const MfdSettings* record = DisplayOf(id)->Settings();
-            if (testing::AssertionResult same = SameRecord(model.held[id], record); !same)
+            if (testing::AssertionResult same =
+                    SameRecord(model.kept.at(model.ShownBy(id)).made, record);
+                !same)
                 return same << " (display " << id << ")";
-            if (!(ModuleSettings(*record) == model.records[model.held[id]].settings))
+            if (!(ModuleSettings(*record) == model.SettingsOf(id)))
                 return testing::AssertionFailure() << "display " << id << " shows other settings";
         }
         return testing::AssertionSuccess();
@@ -768,7 +762,7 @@ protected:
     std::mt19937 rng;
     std::optional<sim::Session> session;
     Model model;
-    std::map<int, const MfdSettings*> identity;
+    std::map<long, const MfdSettings*> identity; // kept settings, by when they were made
     std::deque<std::string> history;
     int step = 0;
     size_t loadedRecords = 0;
