@@ -5,10 +5,10 @@
 #pragma once
 
 #include "host/orbiter_api.h"
-#include "sim/device_context.h"
 #include "host_rules/display_rules.h"
 #include "host_rules/module_rules.h"
 #include "host_rules/redraw_schedule.h"
+#include "sim/device_context.h"
 #include "sim/scenario_stream.h"
 #include "sim/vessel.h"
 

@@ -54,25 +54,23 @@ void CheckDivision() {
     Say("64-bit division: %d of %d cases right", right, count);
 }
 
-// The display a step names, open; -1 (with a failure) when it names none or it is closed.
-int OpenDisplayOf(const Step& step, int word) {
-    for (int id = 0; id < kDisplays && word < step.wordCount; ++id)
-        if (_stricmp(step.words[word], kDisplayNames[id]) == 0) {
-            if (gInstruments[id].mfd)
-                return id;
-            Fail("step on line %d: %s is not open", step.line, kDisplayNames[id]);
-            return -1;
-        }
-    Fail("step on line %d: expected Left or Right", step.line);
-    return -1;
-}
-
+// The display a step names; -1 (with a failure) when it names none.
 int DisplayOf(const Step& step, int word) {
     for (int id = 0; id < kDisplays && word < step.wordCount; ++id)
         if (_stricmp(step.words[word], kDisplayNames[id]) == 0)
             return id;
     Fail("step on line %d: expected Left or Right", step.line);
     return -1;
+}
+
+// The same for a display that must be open.
+int OpenDisplayOf(const Step& step, int word) {
+    const int id = DisplayOf(step, word);
+    if (id >= 0 && !gInstruments[id].mfd) {
+        Fail("step on line %d: %s is not open", step.line, kDisplayNames[id]);
+        return -1;
+    }
+    return id;
 }
 
 int ButtonOf(const Step& step, int word) {
