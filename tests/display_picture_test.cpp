@@ -1,6 +1,7 @@
 // Pictures of a display, checked pixel by pixel after reading the PNG back.
 #include "module_fixture.h"
 #include "png_reader.h"
+#include "sim_test_support.h"
 #include "sim/display_picture.h"
 
 #include <algorithm>
@@ -14,9 +15,10 @@ namespace {
 using namespace picture_test;
 
 Image Render(const sim::Frame& frame, const std::string& name) {
-    TempFile file(name + ".png");
-    sim::WriteDisplayPng(frame, file.path);
-    return ReadPng(file.path);
+    ScratchFolder folder;
+    const std::string path = folder.Path(name + ".png");
+    sim::WriteDisplayPng(frame, path);
+    return ReadPng(path);
 }
 
 sim::Frame EmptyFrame(int width, int height) {

@@ -6,24 +6,6 @@
 
 namespace {
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs kelvane-sim with `arguments` (shell words) in `folder`.
-RunResult RunSim(const ScratchFolder& folder, const std::string& arguments) {
-    const std::string command = "cd '" + folder.Path() + "' && '" KELVANE_SIM_PATH "' " +
-                                arguments + " >stdout.txt 2>stderr.txt </dev/null";
-    const int raw = std::system(command.c_str());
-    RunResult result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = ReadText(folder.Path("stdout.txt"));
-    result.err = ReadText(folder.Path("stderr.txt"));
-    return result;
-}
-
 const char* const kSampleLeft = "[MFD Left]\n"
                                 "KelvaneMFD: Mass\n"
                                 "\n"

@@ -1,10 +1,9 @@
-// Reading pictures back for pixel checks, and temporary files for tests that write them.
+// Reading pictures back for pixel checks.
 #pragma once
 
 #include "host/windows_api.h"
 
 #include <cairo.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -54,16 +53,5 @@ inline Image ReadPng(const std::string& path) {
     cairo_surface_destroy(s);
     return image;
 }
-
-// A file in the temporary directory, unique to the test process, removed with the object.
-struct TempFile {
-    std::string path;
-    explicit TempFile(const std::string& name) {
-        const char* dir = std::getenv("TMPDIR");
-        path =
-            std::string(dir ? dir : "/tmp") + "/kelvane-" + std::to_string(getpid()) + "-" + name;
-    }
-    ~TempFile() { std::remove(path.c_str()); }
-};
 
 } // namespace picture_test

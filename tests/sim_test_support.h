@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
-#include <cstdio>
-#include <stdexcept>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,4 +104,23 @@ inline ShellResult Shell(const std::string& command) {
     const int raw = pclose(pipe);
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return r;
+}
+
+// kelvane-sim's run: its exit status and what it printed to each stream.
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs kelvane-sim with `arguments` (shell words) in `folder`.
+inline RunResult RunSim(const ScratchFolder& folder, const std::string& arguments) {
+    const std::string command = "cd '" + folder.Path() + "' && '" KELVANE_SIM_PATH "' " +
+                                arguments + " >stdout.txt 2>stderr.txt </dev/null";
+    const int raw = std::system(command.c_str());
+    RunResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = ReadText(folder.Path("stdout.txt"));
+    result.err = ReadText(folder.Path("stderr.txt"));
+    return result;
 }

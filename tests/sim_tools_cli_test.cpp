@@ -12,10 +12,6 @@ namespace {
 
 using namespace picture_test;
 
-ShellResult Sim(const std::string& arguments) {
-    return Shell(Quote(KELVANE_SIM_PATH) + " " + arguments);
-}
-
 // Lit screen pixels, and those in the title colour.
 struct ScreenCheck {
     int titlePixels = 0;
@@ -46,11 +42,11 @@ TEST(SimPng, PictureOfTheLeftDisplayFollowsSize) {
                           {"--size 200x1024", 200, 1024}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.option);
-        TempFile png("sim.png");
-        const ShellResult r = Sim(c.option + " --png " + Quote(png.path));
-        ASSERT_EQ(r.status, 0) << r.out;
-        EXPECT_EQ(r.out, ""); // only the picture: no listing
-        const Image image = ReadPng(png.path);
+        ScratchFolder folder;
+        const RunResult r = RunSim(folder, c.option + " --png sim.png");
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out + r.err, ""); // only the picture: no listing
+        const Image image = ReadPng(folder.Path("sim.png"));
         const sim::PictureLayout layout = sim::LayoutPicture(c.width, c.height);
         EXPECT_EQ(image.width, layout.width);
         EXPECT_EQ(image.height, layout.height);
@@ -63,13 +59,12 @@ TEST(SimPng, PictureOfTheLeftDisplayFollowsSize) {
 }
 
 TEST(SimPng, ScriptCommandDrawsTheDisplayAsTheScriptLeftIt) {
-    TempFile mass("mass.png");
-    TempFile tanks("tanks.png");
-    const ShellResult r = Sim("-e " + Quote("open Right; png Right " + mass.path +
-                                            "; press Right 0; png Right " + tanks.path));
-    ASSERT_EQ(r.status, 0) << r.out;
-    const Image a = ReadPng(mass.path);
-    const Image b = ReadPng(tanks.path);
+    ScratchFolder folder;
+    const RunResult r =
+        RunSim(folder, "-e 'open Right; png Right mass.png; press Right 0; png Right tanks.png'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Image a = ReadPng(folder.Path("mass.png"));
+    const Image b = ReadPng(folder.Path("tanks.png"));
     ASSERT_EQ(a.width, b.width);
     ASSERT_EQ(a.height, b.height);
     // The title row changes from Mass to Tanks; so does label 3, which appears on TANKS.
@@ -92,21 +87,20 @@ TEST(SimPng, FailuresAreReportedAndWriteNothing) {
         std::string arguments;
         std::string message;
     };
-    TempFile png("failed.png");
-    const std::string target = Quote(png.path);
     const Case cases[] = {
         {"--png /nonexistent-dir/out.png", "cannot write /nonexistent-dir/out.png"},
-        {"-e 'no-such-command' --png " + target, "unknown command"},
-        {"--size 100x100 --png " + target, "128 to 1024"},
-        {"-e 'png Left " + png.path + "'", "display Left is not open"},
+        {"-e 'no-such-command' --png failed.png", "unknown command"},
+        {"--size 100x100 --png failed.png", "128 to 1024"},
+        {"-e 'png Left failed.png'", "display Left is not open"},
         {"-e 'open Left; png Left' ", "expected 'png MFD FILE'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
-        const ShellResult r = Sim(c.arguments);
+        ScratchFolder folder;
+        const RunResult r = RunSim(folder, c.arguments);
         EXPECT_NE(r.status, 0);
-        EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
-        EXPECT_FALSE(FileExists(png.path));
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_FALSE(FileExists(folder.Path("failed.png")));
     }
 }
 
@@ -124,9 +118,9 @@ public:
     ~Tmux() { Run("kill-server"); }
 
     bool Start(const std::string& arguments, int columns, int rows) {
-        const std::string program = "env TERM=xterm-256color LANG=C.UTF-8 " +
-                                    Quote(KELVANE_SIM_PATH) + " " + arguments + "; echo $? > " +
-                                    Quote(status_.path) + "; " + tmux_ + " wait-for -S exited";
+        const std::string program =
+            "env TERM=xterm-256color LANG=C.UTF-8 " + Quote(KELVANE_SIM_PATH) + " " + arguments +
+            "; echo $? > " + Quote(files_.Path("status")) + "; " + tmux_ + " wait-for -S exited";
         const std::string watcher =
             "while [ \"$(dd bs=65536 count=1 status=none | wc -c)\" -gt 0 ]; do " + tmux_ +
             " wait-for -U output 2>/dev/null; done";
@@ -155,7 +149,7 @@ public:
     // The program's exit status; empty if it has not ended within the time.
     std::string ExitStatus() {
         Wait("exited", Clock::now() + std::chrono::minutes(1)); // fails at once if tmux is gone
-        std::string status = ReadText(status_.path);
+        std::string status = ReadText(files_.Path("status"));
         while (!status.empty() && status.back() == '\n')
             status.pop_back();
         return status;
@@ -172,8 +166,8 @@ private:
     ShellResult Run(const std::string& arguments) { return Shell(tmux_ + " " + arguments); }
 
     static inline int servers = 0;
-    std::string tmux_; // not inside the caller's tmux, if the tests run in one
-    TempFile status_{"status"};
+    std::string tmux_;    // not inside the caller's tmux, if the tests run in one
+    ScratchFolder files_; // the program's exit status
 };
 
 // The text of one row of the screen within a column range, without trailing blanks.
@@ -224,20 +218,21 @@ TEST(SimCockpit, AKeyChangesThePageAndQQuitsWithStatusZero) {
 
 TEST(SimCockpit, SavePromptWritesTheScenarioWithTheDisplaysAsShown) {
     Tmux tmux;
-    TempFile saved("saved.scn");
+    ScratchFolder folder;
+    const std::string saved = folder.Path("saved.scn");
     ASSERT_TRUE(tmux.Start("--interactive", 80, 24));
     tmux.WaitForText("KelvaneMFD: Mass");
     tmux.Keys("1");
     tmux.WaitForText("KelvaneMFD: Tanks");
     tmux.Keys("s");
     tmux.WaitForText("Save scenario as:");
-    tmux.Type(saved.path);
+    tmux.Type(saved);
     tmux.Keys("Enter");
     const std::string screen = tmux.WaitForText("Saved the scenario to");
     EXPECT_NE(screen.find("Saved the scenario to"), std::string::npos) << screen;
     tmux.Keys("q");
     EXPECT_EQ(tmux.ExitStatus(), "0");
-    const std::string scenario = ReadText(saved.path);
+    const std::string scenario = ReadText(saved);
     EXPECT_NE(scenario.find("BEGIN_MFD Left"), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("BEGIN_MFD Right"), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("PARAMETERSMODE TANKS"), std::string::npos) << scenario;
@@ -255,9 +250,10 @@ TEST(SimCockpit, SmallTerminalIsToldSoAndQStillQuits) {
 }
 
 TEST(SimCockpit, WithoutATerminalItSaysSo) {
-    const ShellResult r = Sim("--interactive < /dev/null");
+    ScratchFolder folder;
+    const RunResult r = RunSim(folder, "--interactive"); // its input is /dev/null
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("the interactive cockpit needs a terminal"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("the interactive cockpit needs a terminal"), std::string::npos) << r.err;
 }
 
 } // namespace
