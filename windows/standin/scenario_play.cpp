@@ -148,10 +148,7 @@ int PlayScenario() {
         CloseDisplay(id);
     const BOOL freed = FreeLibrary(gModule);
     Say("FreeLibrary: %s", freed ? "unloaded" : "failed");
-    if (FailureCount() > 0)
-        printf("%d checks failed\n", FailureCount());
-    fflush(nullptr);
-    return FailureCount() > 0 ? 1 : 0;
+    return FinishRun(nullptr);
 }
 
 } // namespace standin

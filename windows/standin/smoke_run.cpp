@@ -270,13 +270,7 @@ int RunSmokeSteps(const char* expectPath) {
         at += length + (end ? 1 : 0);
     }
 
-    int result = FailureCount() > 0 ? 1 : 0;
-    if (FailureCount() > 0)
-        printf("%d checks failed\n", FailureCount());
-    if (expectPath && CompareWithExpected(expectPath) != 0)
-        result = 1;
-    fflush(nullptr);
-    return result;
+    return FinishRun(expectPath);
 }
 
 } // namespace standin

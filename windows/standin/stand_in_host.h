@@ -154,5 +154,8 @@ const char* TranscriptText();
 // Compares the transcript with the file's text line by line and prints the first difference;
 // 0 when they are the same.
 int CompareWithExpected(const char* path);
+// The end of a run: the number of failed checks when there are any, the comparison with the
+// expected transcript when `expectPath` is not null, streams flushed. The run's exit code.
+int FinishRun(const char* expectPath);
 
 } // namespace standin

@@ -103,4 +103,14 @@ int CompareWithExpected(const char* path) {
     return 0;
 }
 
+int FinishRun(const char* expectPath) {
+    int result = FailureCount() > 0 ? 1 : 0;
+    if (FailureCount() > 0)
+        printf("%d checks failed\n", FailureCount());
+    if (expectPath && CompareWithExpected(expectPath) != 0)
+        result = 1;
+    fflush(nullptr);
+    return result;
+}
+
 } // namespace standin
