@@ -17,6 +17,11 @@ void KelvaneMfd::DrawEnginePage(HDC hDC) {
     const DWORD thrusters = pV->GetThrusterCount();
     if (settings->engineIndex >= thrusters)
         settings->engineIndex = 0;
+    // Without thrusters there is no handle to ask about: the host would read through a null one.
+    if (thrusters == 0) {
+        PrintAt(hDC, 0, 5, "No Engines");
+        return;
+    }
     const THRUSTER_HANDLE thruster = pV->GetThrusterHandleByIndex(settings->engineIndex);
 
     const double mass = pV->GetMass();

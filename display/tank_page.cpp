@@ -11,6 +11,11 @@ void KelvaneMfd::DrawTankPage(HDC hDC) {
     const DWORD tanks = pV->GetPropellantCount();
     if (settings->tankIndex >= tanks)
         settings->tankIndex = 0;
+    // Without tanks there is no handle to ask about: the host would read through a null one.
+    if (tanks == 0) {
+        PrintAt(hDC, 0, 5, "No Tanks");
+        return;
+    }
 
     double capacity = pV->GetPropellantMaxMass(pV->GetPropellantHandleByIndex(settings->tankIndex));
     double contents = pV->GetPropellantMass(pV->GetPropellantHandleByIndex(settings->tankIndex));

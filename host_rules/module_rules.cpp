@@ -4,8 +4,8 @@
 #include <string.h>
 
 const char* const kModuleEntryPointNames[kModuleEntryPointCount] = {
-    "ModuleDate",      "InitModule",   "ExitModule",  "GetModuleVersion",
-    "opcDeleteVessel", "opcSaveState", "opcLoadState"};
+    "ModuleDate",      "InitModule",   "ExitModule",   "GetModuleVersion",
+    "opcDeleteVessel", "opcSaveState", "opcLoadState", "opcCloseRenderViewport"};
 
 namespace {
 
@@ -34,6 +34,8 @@ FARPROC EntryPointAt(const ModuleEntryPoints& e, int index) {
         return Give(e.saveState);
     case 6:
         return Give(e.loadState);
+    case 7:
+        return Give(e.closeRenderViewport);
     default:
         return nullptr;
     }
@@ -50,6 +52,7 @@ ModuleEntryPoints FindModuleEntryPoints(HMODULE module) {
     Take(e.deleteVessel, GetProcAddress(module, kModuleEntryPointNames[4]));
     Take(e.saveState, GetProcAddress(module, kModuleEntryPointNames[5]));
     Take(e.loadState, GetProcAddress(module, kModuleEntryPointNames[6]));
+    Take(e.closeRenderViewport, GetProcAddress(module, kModuleEntryPointNames[7]));
     return e;
 }
 

@@ -16,8 +16,10 @@ struct ModuleEntryPoints {
     void (*deleteVessel)(OBJHANDLE) = nullptr;
     void (*saveState)(FILEHANDLE) = nullptr;
     void (*loadState)(FILEHANDLE) = nullptr;
+    // Called at a session's end, after every vessel of it is gone.
+    void (*closeRenderViewport)() = nullptr;
 };
-const int kModuleEntryPointCount = 7;
+const int kModuleEntryPointCount = 8;
 // The names, in the order of ModuleEntryPoints' members.
 extern const char* const kModuleEntryPointNames[kModuleEntryPointCount];
 

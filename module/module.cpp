@@ -55,7 +55,9 @@ char* ModuleDate(void) {
 }
 
 void opcDeleteVessel(OBJHANDLE hVessel) {
-    if (gRegistry)
+    // The host's interface look-up has no guard against a null handle, and a null one names no
+    // vessel whose records could go.
+    if (gRegistry && hVessel)
         gRegistry->DeleteVessel(oapiGetVesselInterface(hVessel));
 }
 

@@ -26,6 +26,8 @@ KELVANE_EXPORT char* ModuleDate(void);
 KELVANE_EXPORT void opcDeleteVessel(OBJHANDLE hVessel);
 KELVANE_EXPORT void opcSaveState(FILEHANDLE scn);
 KELVANE_EXPORT void opcLoadState(FILEHANDLE scn);
+// The end of a session: the host has destroyed every vessel, without opcDeleteVessel.
+KELVANE_EXPORT void opcCloseRenderViewport(void);
 
 OAPI_MSGTYPE MsgProc(UINT msg, UINT mfd, WPARAM wparam, LPARAM lparam);
 

@@ -104,10 +104,19 @@ void MfdRegistry::DeleteVessel(VESSEL* vessel) {
     });
 }
 
+void MfdRegistry::EndSession() {
+    ReleaseRecords();
+}
+
 void MfdRegistry::ReleaseRegistry() {
     if (released)
         return;
     released = true;
+    ReleaseRecords();
+    oapiUnregisterMFDMode(modeId);
+}
+
+void MfdRegistry::ReleaseRecords() {
     // Records of deleted vessels that open displays still hold belong to nobody else.
     for (size_t i = 0; i < openDisplays.Size(); ++i) {
         MfdSettings* record = openDisplays.At(i)->Settings();
@@ -121,7 +130,6 @@ void MfdRegistry::ReleaseRegistry() {
     }
     for (size_t i = 0; i < records.Size(); ++i)
         delete records.At(i);
-    oapiUnregisterMFDMode(modeId);
     records.Clear();
     openDisplays.Clear();
 }

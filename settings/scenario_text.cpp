@@ -39,15 +39,15 @@ bool ReadDecimal(const char* text, int32_t& value) {
     return true;
 }
 
-void ReadWord(const char* text, char (&word)[64]) {
+void ReadVesselName(const char* text, char (&name)[64]) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     while (isspace(*p))
         ++p;
-    size_t n = 0;
-    while (p[n] != '\0' && !isspace(p[n]))
-        ++n;
-    if (n >= sizeof word)
+    size_t n = strlen(reinterpret_cast<const char*>(p));
+    while (n > 0 && isspace(p[n - 1]))
+        --n;
+    if (n >= sizeof name)
         n = 0;
-    memcpy(word, p, n);
-    word[n] = '\0';
+    memcpy(name, p, n);
+    name[n] = '\0';
 }

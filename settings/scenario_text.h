@@ -15,9 +15,9 @@ const char* ValueAt(const char* line, size_t position);
 // wrap, so no input is undefined. False, and the target untouched, when no digit follows.
 bool ReadDecimal(const char* text, int32_t& value);
 
-// The first word of text (leading white space skipped) into a 64-byte buffer. A word of more than
-// 63 characters does not fit and gives the empty word.
-void ReadWord(const char* text, char (&word)[64]);
+// A vessel's name: the whole text, without white space at either end (names may hold blanks), in
+// a 64-byte buffer. A name of more than 63 characters does not fit and gives the empty name.
+void ReadVesselName(const char* text, char (&name)[64]);
 
 // The host's writers take char* for texts they never change.
 inline char* HostText(const char* text) {

@@ -33,8 +33,11 @@ bool ReadBlockItems(ScenarioHandle scn, MfdSettings& record, char*& line) {
         int32_t number = 0;
         if (StartsWithNoCase(line, "VESSEL", 6)) {
             char name[64];
-            ReadWord(ValueAt(line, 8), name);
-            record.vessel = name[0] ? oapiGetVesselInterface(oapiGetVesselByName(name)) : nullptr;
+            ReadVesselName(ValueAt(line, 8), name);
+            // The host's interface look-up has no guard against a null handle: ask only for a
+            // vessel that is there.
+            const OBJHANDLE handle = name[0] ? oapiGetVesselByName(name) : nullptr;
+            record.vessel = handle ? oapiGetVesselInterface(handle) : nullptr;
             if (!record.vessel)
                 return true; // a block for a vessel that is not here is abandoned
         } else if (StartsWithNoCase(line, "TANK_INDEX", 10)) {
@@ -91,4 +94,10 @@ KELVANE_EXPORT void opcSaveState(FILEHANDLE scn) {
 KELVANE_EXPORT void opcLoadState(FILEHANDLE scn) {
     if (gRegistry)
         gRegistry->LoadState(scn);
+}
+
+// The session's vessels are gone (the host has saved them already): no record may outlive them.
+KELVANE_EXPORT void opcCloseRenderViewport() {
+    if (gRegistry)
+        gRegistry->EndSession();
 }

@@ -16,6 +16,7 @@ inline ModuleExports LinkedModuleExports() {
     e.deleteVessel = opcDeleteVessel;
     e.saveState = opcSaveState;
     e.loadState = opcLoadState;
+    e.closeRenderViewport = opcCloseRenderViewport;
     return e;
 }
 

@@ -2,6 +2,7 @@
 // engine page's vector arithmetic, the order of host queries and the absence of allocations.
 #include "module_fixture.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -214,21 +215,51 @@ TEST_F(PagesTest, ATankFeedingNothingSaysNoneWithoutAskingForMasses) {
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetMass"), 0);
 }
 
-TEST_F(PagesTest, AVesselWithoutTanksOrThrustersStillDrawsEveryPage) {
-    OpenOn("Bare", EmptyClass("Bare", 700));
-    S().parametersMode = TANKS;
-    std::vector<std::string> rows = Rows(MFD_LEFT);
-    EXPECT_EQ(rows[5], "Tank 1");
-    EXPECT_EQ(rows[6], "Full Mass: 0.000 g");
-    EXPECT_EQ(rows[9], "Thrusters Serviced: None");
-    S().parametersMode = ENGINES;
-    S().engineIndex = 3;
-    rows = Rows(MFD_LEFT);
-    EXPECT_EQ(S().engineIndex, 0u);
-    EXPECT_EQ(rows[5], "Engine 1");
-    EXPECT_EQ(rows[6], "Vacuum Thrust: 0.000 N");
-    EXPECT_EQ(rows[10], "        X: nan m/s^2"); // a direction of length 0
-    EXPECT_EQ(rows[17], "Propellant Resource: Not Connected");
+// A vessel without tanks, or without thrusters, has nothing for the page to select: the page
+// says so and asks the host for no handle (the host would read through a null one), and every
+// button goes on working.
+TEST_F(PagesTest, AVesselWithoutTanksOrThrustersSaysSoAndAsksForNoHandle) {
+    sim::VesselClass noThrusters = TwoTankClass();
+    sim::VesselClass noTanks = EmptyClass("Pod", 700);
+    noTanks.thrusters = {Thruster({{0, 0, -1}}, {{0, 0, 1}}, 800, 2000, -1)};
+    const struct {
+        const char* name;
+        sim::VesselClass cls;
+        ParametersMode page;
+        const char* row5;
+        const char* handleQuery;
+    } cases[] = {
+        {"Pod-1", noTanks, TANKS, "No Tanks", "GetPropellantHandleByIndex"},
+        {"Bare-1", EmptyClass("Bare", 700), TANKS, "No Tanks", "GetPropellantHandleByIndex"},
+        {"Bare-2", EmptyClass("Bare", 700), ENGINES, "No Engines", "GetThrusterHandleByIndex"},
+        {"Tanker-1", noThrusters, ENGINES, "No Engines", "GetThrusterHandleByIndex"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenOn(c.name, c.cls);
+        S().parametersMode = c.page;
+        S().tankIndex = 3;
+        S().engineIndex = 3;
+        std::vector<std::string> calls;
+        vessel->callLog = &calls;
+        const std::vector<std::string> title = {c.page == TANKS ? "KelvaneMFD: Tanks"
+                                                                : "KelvaneMFD: Engines",
+                                                "",
+                                                "Name: " + std::string(c.name),
+                                                "Class: " + c.cls.name,
+                                                "",
+                                                c.row5};
+        EXPECT_EQ(Rows(MFD_LEFT), title);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), c.handleQuery), 0);
+        EXPECT_EQ(c.page == TANKS ? S().tankIndex : S().engineIndex, 0u);
+        // Every button, on the page and on the way round to it again.
+        for (int button : {3, 1, 2, 3, 0, 3, 1, 0, 3, 1, 0})
+            EXPECT_TRUE(host.Press(MFD_LEFT, button, PANEL_MOUSE_LBDOWN));
+        EXPECT_EQ(S().parametersMode, c.page);
+        EXPECT_EQ(Row(MFD_LEFT, 5), c.row5);
+        vessel->callLog = nullptr;
+        host.CloseDisplay(MFD_LEFT);
+    }
 }
 
 // --- engine page ---

@@ -408,18 +408,27 @@ TEST_F(StateBlockTest, ModuleBlockReadingRules) {
     }
 }
 
-TEST_F(StateBlockTest, VesselNamesAreOneWordOfAtMost63Characters) {
+// A vessel's name is the rest of the line without blanks at either end, as names may hold
+// blanks, and at most 63 characters. A name that finds no vessel abandons its block.
+TEST_F(StateBlockTest, VesselNamesAreTheRestOfTheLineOfAtMost63Characters) {
     const std::string name63(63, 'a'), name64(64, 'b');
     host.AddVessel(name63, EmptyClass("Probe"));
     host.AddVessel(name64, EmptyClass("Probe"));
-    host.AddVessel("Two", EmptyClass("Probe"));
+    host.AddVessel("Blue", EmptyClass("Probe"));
+    host.AddVessel("Blue Bird", EmptyClass("Probe"));
     Load({"BEGIN_KX_MFD_INFO", "VESSEL " + name63, "END_KX_MFD_INFO", "BEGIN_KX_MFD_INFO",
-          "VESSEL " + name64, "END_KX_MFD_INFO", "BEGIN_KX_MFD_INFO", "VESSEL Two Words",
+          "VESSEL " + name64, "END_KX_MFD_INFO", "BEGIN_KX_MFD_INFO", "VESSEL \t blue bird ",
+          "NOTATION EXP", "END_KX_MFD_INFO", "BEGIN_KX_MFD_INFO", "VESSEL Blue Bird Two",
           "END_KX_MFD_INFO", "BEGIN_KX_MFD_INFO", "VESSEL Alpha", "VESSEL Ghost", "NOTATION EXP",
           "END_KX_MFD_INFO", "END"});
     ASSERT_EQ(gRegistry->RecordCount(), 2u);
     EXPECT_EQ(gRegistry->RecordAt(0)->vessel, host.FindVessel(name63));
-    EXPECT_EQ(gRegistry->RecordAt(1)->vessel, host.FindVessel("Two"));
+    EXPECT_EQ(gRegistry->RecordAt(1)->vessel, host.FindVessel("Blue Bird"));
+    EXPECT_EQ(gRegistry->RecordAt(1)->notation, EXP);
+    // Written back whole.
+    const Lines saved = host.SaveState();
+    ASSERT_EQ(saved.size(), 20u);
+    EXPECT_EQ(saved[11], "    VESSEL Blue Bird");
 }
 
 TEST_F(StateBlockTest, ACutOffBlockStillCountsAndTheScenarioEndStopsTheLoad) {
