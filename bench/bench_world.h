@@ -17,7 +17,9 @@ namespace bench {
 // Heap allocations made through operator new since the program started (counting_allocator.cpp).
 long AllocationCount();
 
-inline sim::ModuleExports LinkedModule() { return sim::LinkedModuleExports(); }
+inline sim::ModuleExports LinkedModule() {
+    return sim::LinkedModuleExports();
+}
 
 // One host for the whole program; Restart gives a fresh registry and no vessels.
 inline sim::Host& TheHost() {
@@ -28,7 +30,7 @@ inline sim::Host& TheHost() {
 inline void Restart() {
     sim::Host& host = TheHost();
     host.UnloadModule(); // first, so the vessels go without the module dropping their records
-    host.ClearSession();
+    host.EndSession();
     ResetModuleStateForTesting();
     host.LinkModule(LinkedModule());
 }

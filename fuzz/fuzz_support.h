@@ -8,6 +8,7 @@
 #include "module/module.h"
 #include "settings/mfd_registry.h"
 #include "sim/host.h"
+#include "sim/host_crash.h"
 #include "sim/vessel_class_file.h"
 #include "sim/linked_module.h"
 
@@ -36,9 +37,16 @@ inline sim::ModuleExports LinkedModule() {
     return sim::LinkedModuleExports();
 }
 
+// A call the simulator would not survive is a broken promise like any other: the fuzzer keeps
+// the input, the replay test fails the case.
+[[noreturn]] inline void SimulatorWouldCrash(const std::string& message) {
+    Fail("the simulator would crash", message);
+}
+
 // A host with the module linked in, unloaded (and every record released) when it goes.
 struct LinkedHost {
     LinkedHost() {
+        sim::SetHostCrashHandler(SimulatorWouldCrash);
         ResetModuleStateForTesting();
         host.LinkModule(LinkedModule());
     }

@@ -96,7 +96,7 @@ void CheckLoadState(const uint8_t* data, size_t size) {
     // Saved, and loaded by a new session with the same vessels: the same records, in order.
     std::vector<std::string> saved = world.host.SaveState();
     saved.push_back("END");
-    world.host.ClearSession();
+    world.host.EndSession();
     Check(gRegistry->RecordCount() == 0, "records outlive their vessels");
     AddVessels(world.host, ships);
     sim::ScenarioReader again(saved);

@@ -72,7 +72,7 @@ void CheckReadStatus(const uint8_t* data, size_t size) {
         // What was read is written and read back unchanged by a display of the same id.
         std::vector<std::string> written = world.host.WriteStatus(id);
         written.push_back("END_MFD");
-        world.host.ClearSession();
+        world.host.EndSession();
         world.host.AddVessel("GL-01", GliderClass());
         Check(world.host.OpenDisplay(id, "Kelvane"), "display did not open again");
         sim::ScenarioReader again(written);

@@ -127,9 +127,11 @@ protected:
     VESSEL* pV;
 
 private:
-    // The host's record of the instrument that shows this display; the host's constructor writes
-    // it.
+    // The host's record of the instrument that shows this display. The host writes it only after
+    // the message procedure has returned the new display.
     void* instrument;
+    // The host's own code that writes it (no part of the module).
+    friend struct MfdHostAccess;
 };
 
 OAPIFUNC int oapiRegisterMFDMode(MFDMODESPEC& spec);

@@ -22,20 +22,9 @@ OpenedDisplay OpenModeDisplay(const MFDMODESPEC& mode, int id, DWORD width, DWOR
     return opened;
 }
 
-namespace {
-// A member pointer named through a derived class is the one standard way to reach a protected
-// member of an object of another type.
-struct MfdCellAccess : MFD {
-    static DWORD MFD::*Cw() { return &MfdCellAccess::cw; }
-    static DWORD MFD::*Ch() { return &MfdCellAccess::ch; }
-};
-} // namespace
-
-void SetDisplayCell(MFD& display, DWORD height) {
-    DWORD cw, ch;
-    CellSizeFor(height, cw, ch);
-    display.*MfdCellAccess::Cw() = cw;
-    display.*MfdCellAccess::Ch() = ch;
+void MfdHostAccess::AttachToInstrument(MFD& display, void* instrument, DWORD height) {
+    display.instrument = instrument;
+    CellSizeFor(height, display.cw, display.ch);
 }
 
 // --- MFD base class: what a display that does not override an operation gets ---

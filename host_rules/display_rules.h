@@ -16,8 +16,8 @@ inline int TitleX(DWORD cw) {
 }
 
 // The host's opening of a display in a mode: the extended message first, the plain one only when
-// that gives 0; the display is the one that answered. The host then sets the display's cell
-// (SetDisplayCell).
+// that gives 0; the display is the one that answered. The host then writes its private pointer
+// and the display's cell (MfdHostAccess).
 struct OpenedDisplay {
     OAPI_MSGTYPE extended; // what OAPI_MSG_MFD_OPENEDEX gave
     OAPI_MSGTYPE plain;    // what OAPI_MSG_MFD_OPENED gave; 0 when it was not sent
@@ -26,5 +26,10 @@ struct OpenedDisplay {
 OpenedDisplay OpenModeDisplay(const MFDMODESPEC& mode, int id, DWORD width, DWORD height,
                               VESSEL* vessel);
 
-// The cell size the host writes into a display after it opened.
-void SetDisplayCell(MFD& display, DWORD height);
+// What the host writes into a display after the message procedure has returned it: its private
+// pointer to the instrument that shows the display, and the character cell. Until then the
+// display must not call MFD::Title, InvalidateDisplay or InvalidateButtons.
+struct MfdHostAccess {
+    static void AttachToInstrument(MFD& display, void* instrument, DWORD height);
+    static void* InstrumentOf(const MFD& display) { return display.instrument; }
+};

@@ -31,6 +31,7 @@ Host::~Host() {
     CloseAllDisplays();
     if (moduleLoaded_)
         UnloadModule();
+    DestroyVessels();
     g_current = previous_;
 }
 
@@ -127,6 +128,7 @@ void Host::DeleteVessel(const std::string& name) {
             CloseDisplay(d->id);
     for (auto it = vessels_.begin(); it != vessels_.end(); ++it) {
         if (it->get() == v) {
+            KeepTombstone(std::move(*it), VesselFate::Deleted);
             vessels_.erase(it);
             break;
         }
@@ -135,11 +137,24 @@ void Host::DeleteVessel(const std::string& name) {
         focus_ = vessels_.empty() ? nullptr : vessels_.front().get();
 }
 
-void Host::ClearSession() {
-    CloseAllDisplays();
-    while (!vessels_.empty())
-        DeleteVessel(vessels_.front()->Name());
+void Host::DestroyVessels() {
+    for (auto& v : vessels_)
+        KeepTombstone(std::move(v), VesselFate::SessionEnded);
+    vessels_.clear();
     focus_ = nullptr;
+}
+
+void Host::EndSession() {
+    if (moduleLoaded_) {
+        for (int id = 0; id < kDisplayCount; ++id)
+            if (IsOpen(id))
+                WriteStatus(id);
+        SaveState();
+    }
+    CloseAllDisplays();
+    DestroyVessels();
+    if (moduleLoaded_ && exports_.closeRenderViewport)
+        exports_.closeRenderViewport();
 }
 
 void Host::SetFocus(Vessel* vessel) {
@@ -199,15 +214,10 @@ bool Host::OpenDisplay(int id, const std::string& mode, DWORD width, DWORD heigh
     instrument->height = height;
     instrument->mode = mode;
     instrument->vessel = focus_;
-    openingInstrument = instrument.get();
-    struct Clear {
-        Instrument*& p;
-        ~Clear() { p = nullptr; }
-    } clear{openingInstrument};
     MFD* mfd = OpenModeDisplay(*spec, id, width, height, focus_).display;
     if (!mfd)
         return false;
-    SetDisplayCell(*mfd, height);
+    MfdHostAccess::AttachToInstrument(*mfd, instrument.get(), height);
     instrument->mfd = mfd;
     displays_[id] = std::move(instrument);
     return true;

@@ -89,8 +89,10 @@ public:
     // The host's order: opcDeleteVessel first, then the displays on the vessel close, then the
     // vessel goes. The focus moves to the first remaining vessel.
     void DeleteVessel(const std::string& name);
-    // Ends the session: every display closes, every vessel is deleted as above.
-    void ClearSession();
+    // Ends the session as the host ends one: it saves the state (each open display's status,
+    // then the module's block, both dropped here), closes every display, destroys every vessel
+    // without opcDeleteVessel, and then calls the module's opcCloseRenderViewport.
+    void EndSession();
     Vessel* Focus() const { return focus_; }
     // Switching the focus destroys every open display and opens it again on the new vessel.
     void SetFocus(Vessel* vessel);
@@ -126,13 +128,15 @@ public:
     void LoadState(ScenarioReader& reader);
 
     // Used by the host functions the module calls.
-    Instrument* openingInstrument = nullptr;
     HINSTANCE LinkedModuleHandle() const;
     FARPROC LinkedExport(const char* name) const;
     // Called from InitLib: looks up the module's exports through its handle.
     void ResolveExports(HINSTANCE handle);
 
 private:
+    // Every vessel goes to the tombstones (vessel.h), never freed while the process runs.
+    void DestroyVessels();
+
     std::vector<std::unique_ptr<Vessel>> vessels_;
     Vessel* focus_ = nullptr;
     std::vector<std::optional<MFDMODESPEC>> modes_;

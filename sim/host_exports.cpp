@@ -1,6 +1,7 @@
 // The functions the simulator's executable exports to modules, implemented by the stand-in host,
 // together with the Windows calls the module makes on the display's device context.
 #include "sim/host.h"
+#include "sim/host_crash.h"
 
 #include <dlfcn.h>
 #include <string.h>
@@ -19,35 +20,40 @@ Host& CurrentHost() {
     return *host;
 }
 
-sim::Instrument* InstrumentOf(void* p) {
-    return static_cast<sim::Instrument*>(p);
+// The host reaches its instrument through the display's private pointer, with no check.
+sim::Instrument& InstrumentOf(const MFD& display, const char* call) {
+    void* instrument = MfdHostAccess::InstrumentOf(display);
+    if (!instrument)
+        sim::HostCrash(call, "before the host wrote its private pointer into the display (as "
+                             "from the display's constructor)");
+    return *static_cast<sim::Instrument*>(instrument);
 }
 
 } // namespace
 
 // --- MFD base class ---
 
+// The host writes its private pointer only after the message procedure has returned the new
+// display (Host::OpenDisplay).
 MFD::MFD(DWORD w, DWORD h, VESSEL* vessel)
-    : W(w), H(h), cw(0), ch(0), pV(vessel),
-      instrument(Host::Current() ? Host::Current()->openingInstrument : nullptr) {}
+    : W(w), H(h), cw(0), ch(0), pV(vessel), instrument(nullptr) {}
 
 MFD::~MFD() = default;
 
 void MFD::InvalidateDisplay() {
-    if (sim::Instrument* i = InstrumentOf(instrument)) {
-        ++i->displayInvalidations;
-        i->schedule.asked = true;
-    }
+    sim::Instrument& i = InstrumentOf(*this, "MFD::InvalidateDisplay");
+    ++i.displayInvalidations;
+    i.schedule.asked = true;
 }
 
 void MFD::InvalidateButtons() {
-    if (sim::Instrument* i = InstrumentOf(instrument))
-        ++i->buttonInvalidations;
+    ++InstrumentOf(*this, "MFD::InvalidateButtons").buttonInvalidations;
 }
 
 // The host draws the title in its own colour at (cw / 2, 0) and leaves the device context's
 // position, alignment and colours as it found them.
 void MFD::Title(HDC hDC, const char* title) const {
+    InstrumentOf(*this, "MFD::Title");
     if (!hDC || !title || !hDC->recording)
         return;
     TextRun run;
@@ -75,9 +81,16 @@ OBJHANDLE oapiGetVesselByName(char* name) {
     return static_cast<OBJHANDLE>(CurrentHost().FindVessel(name));
 }
 
+// The host calls a virtual function through the handle.
 VESSEL* oapiGetVesselInterface(OBJHANDLE hVessel) {
-    if (!hVessel || !CurrentHost().KnowsVessel(hVessel))
-        return nullptr;
+    const char* call = "oapiGetVesselInterface";
+    if (!hVessel)
+        sim::HostCrash(call, "with a null handle");
+    if (!CurrentHost().KnowsVessel(hVessel)) {
+        if (const sim::Vessel* dead = sim::FindTombstone(hVessel))
+            dead->CheckAlive(call);
+        sim::HostCrash(call, "with a handle that is no vessel of the session");
+    }
     return static_cast<sim::Vessel*>(hVessel);
 }
 

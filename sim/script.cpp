@@ -76,8 +76,17 @@ long ScriptInterpreter::IntegerArgument(const std::string& text, const char* wha
 ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
     : session_(session), out_(out) {
     Session& s = session_;
+    // A vessel's name may hold blanks ("Blue Bird"): it is every word the command leaves.
+    auto name = [](Arguments::const_iterator from, Arguments::const_iterator to) {
+        std::string joined;
+        for (auto word = from; word != to; ++word)
+            joined += (word == from ? "" : " ") + *word;
+        return joined;
+    };
+    const size_t anyNumber = static_cast<size_t>(-1);
     AddCommand({"focus", "NAME", "switch the cockpit to vessel NAME; open displays reopen on it", 1,
-                1, [&s](const Arguments& a) { s.SetFocus(a[0]); }});
+                anyNumber,
+                [&s, name](const Arguments& a) { s.SetFocus(name(a.begin(), a.end())); }});
     AddCommand({"open", "MFD", "open display MFD (Left, Right or 0 to 11) in the Kelvane mode", 1,
                 1, [&s](const Arguments& a) { s.Open(DisplayArgument(a[0])); }});
     AddCommand({"close", "MFD", "close display MFD", 1, 1,
@@ -130,27 +139,32 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
                         out << "[menu] " << i << ": " << menu[i] << "\n";
                 }});
     AddCommand({"delete", "NAME",
-                "delete vessel NAME (the module is told first, then its displays close)", 1, 1,
-                [&s](const Arguments& a) { s.DeleteVessel(a[0]); }});
-    AddCommand({"set", "NAME tank I LEVEL",
-                "fill tank I of vessel NAME to LEVEL, a fraction of its capacity (0 to 1)", 4, 4,
-                [&s](const Arguments& a) {
-                    if (a[1] != "tank")
-                        throw SessionError("expected 'set NAME tank I LEVEL', found '" + a[1] +
-                                           "' after the vessel's name");
-                    const long tank = IntegerArgument(a[2], "a tank number");
-                    if (tank < 0)
-                        throw SessionError("expected a tank number of 0 or more, found '" + a[2] +
-                                           "'");
-                    if (a[3] == "none")
-                        throw SessionError("a tank cannot be set to 'none': give its level, a "
-                                           "fraction of its capacity from 0 to 1");
-                    char* end = nullptr;
-                    const double level = std::strtod(a[3].c_str(), &end);
-                    if (a[3].empty() || *end != '\0' || !std::isfinite(level))
-                        throw SessionError("expected a level from 0 to 1, found '" + a[3] + "'");
-                    s.SetTankLevel(a[0], static_cast<size_t>(tank), level);
-                }});
+                "delete vessel NAME (the module is told first, then its displays close)", 1,
+                anyNumber,
+                [&s, name](const Arguments& a) { s.DeleteVessel(name(a.begin(), a.end())); }});
+    AddCommand(
+        {"set", "NAME tank I LEVEL",
+         "fill tank I of vessel NAME to LEVEL, a fraction of its capacity (0 to 1)", 4, anyNumber,
+         [&s, name](const Arguments& a) {
+             const size_t n = a.size();
+             const std::string& tankWord = a[n - 3];
+             const std::string& index = a[n - 2];
+             const std::string& levelText = a[n - 1];
+             if (tankWord != "tank")
+                 throw SessionError("expected 'set NAME tank I LEVEL', found '" + tankWord +
+                                    "' after the vessel's name");
+             const long tank = IntegerArgument(index, "a tank number");
+             if (tank < 0)
+                 throw SessionError("expected a tank number of 0 or more, found '" + index + "'");
+             if (levelText == "none")
+                 throw SessionError("a tank cannot be set to 'none': give its level, a "
+                                    "fraction of its capacity from 0 to 1");
+             char* end = nullptr;
+             const double level = std::strtod(levelText.c_str(), &end);
+             if (levelText.empty() || *end != '\0' || !std::isfinite(level))
+                 throw SessionError("expected a level from 0 to 1, found '" + levelText + "'");
+             s.SetTankLevel(name(a.begin(), a.end() - 3), static_cast<size_t>(tank), level);
+         }});
     AddCommand(
         {"png", "MFD FILE",
          "redraw display MFD and write its picture to FILE (PNG, the display in its bezel)", 2, 2,

@@ -50,7 +50,7 @@ Session::Session(Host& host, SessionOptions options)
 
 // The session ends as the host ends one: displays close, vessels are deleted through the module.
 Session::~Session() {
-    host_.ClearSession();
+    host_.EndSession();
 }
 
 void Session::Warn(const std::string& message) const {
@@ -131,7 +131,7 @@ void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
         }
     }
 
-    host_.ClearSession();
+    host_.EndSession();
     for (auto& other : otherModes_)
         other.reset();
 

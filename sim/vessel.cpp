@@ -1,62 +1,132 @@
 #include "sim/vessel.h"
 
+#include "sim/host.h"
+#include "sim/host_crash.h"
+
+#include <cstdio>
 #include <stdexcept>
 
 namespace sim {
+namespace {
 
-Vessel::Vessel(std::string name, const VesselClass& cls)
-    : name_(std::move(name)), className_(cls.name), emptyMass_(cls.emptyMass), pmi_(cls.pmi) {
+// The newest tombstone; each links to the one before it. Never freed while the process runs.
+Vessel* g_newestTombstone = nullptr;
+size_t g_tombstones = 0;
+
+// The record behind a handle of any vessel of the running host, as the host reads through a
+// handle whichever vessel is asked; null when the handle is none.
+template <class Record> const Record* FindRecord(const void* handle, bool tank) {
+    Host* host = Host::Current();
+    if (!host)
+        return nullptr;
+    for (const auto& v : host->Vessels())
+        if (v->HandedOut(handle, tank))
+            return static_cast<const Record*>(handle);
+    return nullptr;
+}
+
+} // namespace
+
+Vessel::Vessel(std::string name, const VesselClass& cls) : body_(std::make_unique<Body>()) {
+    Body& b = *body_;
+    b.name = std::move(name);
+    b.className = cls.name;
+    b.emptyMass = cls.emptyMass;
+    b.pmi = cls.pmi;
     for (double capacity : cls.tankCapacities)
-        tanks_.push_back(Tank{capacity, 0.0});
+        b.tanks.push_back(Tank{capacity, 0.0});
     for (const ThrusterSpec& spec : cls.thrusters) {
         Thruster t;
         t.spec = spec;
-        thrusters_.push_back(t);
+        if (spec.tank >= 0 && static_cast<size_t>(spec.tank) < b.tanks.size())
+            t.resource = &b.tanks[static_cast<size_t>(spec.tank)];
+        b.thrusters.push_back(t);
     }
-    for (const Tank& t : tanks_)
-        tankHandles_.insert(&t);
-    for (Thruster& t : thrusters_) {
-        thrusterHandles_.insert(&t);
-        if (t.spec.tank >= 0 && static_cast<size_t>(t.spec.tank) < tanks_.size())
-            t.resource = &tanks_[static_cast<size_t>(t.spec.tank)];
+    for (const Tank& t : b.tanks)
+        b.tankHandles.insert(&t);
+    for (const Thruster& t : b.thrusters)
+        b.thrusterHandles.insert(&t);
+    b.nameText.assign(b.name.begin(), b.name.end());
+    b.nameText.push_back('\0');
+    b.classText.assign(b.className.begin(), b.className.end());
+    b.classText.push_back('\0');
+}
+
+Vessel::~Vessel() = default;
+
+bool Vessel::HandedOut(const void* handle, bool tank) const {
+    if (!body_)
+        return false;
+    return (tank ? body_->tankHandles : body_->thrusterHandles).count(handle) != 0;
+}
+
+void Vessel::Bury(VesselFate fate) {
+    if (body_) {
+        std::snprintf(buriedName_, sizeof buriedName_, "%s", body_->name.c_str());
+        body_.reset();
     }
-    nameText_.assign(name_.begin(), name_.end());
-    nameText_.push_back('\0');
-    classText_.assign(className_.begin(), className_.end());
-    classText_.push_back('\0');
+    fate_ = fate;
+}
+
+void KeepTombstone(std::unique_ptr<Vessel> vessel, VesselFate fate) {
+    if (!vessel)
+        return;
+    vessel->Bury(fate);
+    vessel->callLog = nullptr;
+    vessel->olderTombstone_ = g_newestTombstone;
+    g_newestTombstone = vessel.release();
+    ++g_tombstones;
+}
+
+const Vessel* FindTombstone(const void* handle) {
+    for (const Vessel* v = g_newestTombstone; v; v = v->olderTombstone_)
+        if (static_cast<const void*>(v) == handle)
+            return v;
+    return nullptr;
+}
+
+size_t TombstoneCount() {
+    return g_tombstones;
+}
+
+void Vessel::CheckAlive(const char* call) const {
+    if (fate_ == VesselFate::Deleted)
+        HostCrash(call, std::string("on the vessel ") + buriedName_ + ", which has been deleted");
+    if (fate_ == VesselFate::SessionEnded)
+        HostCrash(call, std::string("on the vessel ") + buriedName_ + ", whose session has ended");
 }
 
 double Vessel::CurrentMass() const {
-    if (hasMassOverride_)
-        return massOverride_;
-    double mass = emptyMass_;
-    for (const Tank& t : tanks_)
+    if (body_->hasMassOverride)
+        return body_->massOverride;
+    double mass = body_->emptyMass;
+    for (const Tank& t : body_->tanks)
         mass += t.mass;
     return mass;
 }
 
 PROPELLANT_HANDLE Vessel::TankHandle(size_t i) const {
-    return i < tanks_.size() ? const_cast<Tank*>(&tanks_[i]) : nullptr;
+    return i < body_->tanks.size() ? const_cast<Tank*>(&body_->tanks[i]) : nullptr;
 }
 
 THRUSTER_HANDLE Vessel::ThrusterHandle(size_t i) const {
-    return i < thrusters_.size() ? const_cast<Thruster*>(&thrusters_[i]) : nullptr;
+    return i < body_->thrusters.size() ? const_cast<Thruster*>(&body_->thrusters[i]) : nullptr;
 }
 
 double Vessel::TankLevel(size_t i) const {
-    const Tank& t = tanks_.at(i);
+    const Tank& t = body_->tanks.at(i);
     return t.capacity > 0.0 ? t.mass / t.capacity : 0.0;
 }
 
 void Vessel::SetTankLevel(size_t i, double level) {
     if (!(level >= 0.0 && level <= 1.0))
         throw std::invalid_argument("tank level must be between 0 and 1");
-    Tank& t = tanks_.at(i);
+    Tank& t = body_->tanks.at(i);
     t.mass = t.capacity * level;
 }
 
 void Vessel::SetAllTankLevels(double level) {
-    for (size_t i = 0; i < tanks_.size(); ++i)
+    for (size_t i = 0; i < body_->tanks.size(); ++i)
         SetTankLevel(i, level);
 }
 
@@ -65,107 +135,107 @@ void Vessel::LogCall(const char* what) const {
         callLog->emplace_back(what);
 }
 
-const Tank* Vessel::FindTank(PROPELLANT_HANDLE h) const {
-    return tankHandles_.count(h) ? static_cast<const Tank*>(h) : nullptr;
+const Tank& Vessel::TankOf(PROPELLANT_HANDLE h, const char* call) const {
+    if (!h)
+        HostCrash(call, "with a null handle");
+    if (HandedOut(h, true))
+        return *static_cast<const Tank*>(h);
+    if (const Tank* other = FindRecord<Tank>(h, true))
+        return *other;
+    HostCrash(call, "with a handle that is no tank of a vessel that exists");
 }
 
-const Thruster* Vessel::FindThruster(THRUSTER_HANDLE h) const {
-    return thrusterHandles_.count(h) ? static_cast<const Thruster*>(h) : nullptr;
+const Thruster& Vessel::ThrusterOf(THRUSTER_HANDLE h, const char* call) const {
+    if (!h)
+        HostCrash(call, "with a null handle");
+    if (HandedOut(h, false))
+        return *static_cast<const Thruster*>(h);
+    if (const Thruster* other = FindRecord<Thruster>(h, false))
+        return *other;
+    HostCrash(call, "with a handle that is no thruster of a vessel that exists");
 }
 
 } // namespace sim
 
-// The host's VESSEL queries. A handle the vessel does not know (null, or past its lists) gives
-// zero values, as the simulator's own lists do for an index beyond their end.
+// The host's VESSEL queries. Each one is made on a vessel that must exist; the queries that take
+// a handle read straight through it, as the host does.
 namespace {
-const sim::Vessel& Self(const VESSEL* v) {
-    return *static_cast<const sim::Vessel*>(v);
+const sim::Vessel& Self(const VESSEL* v, const char* call) {
+    const sim::Vessel& self = *static_cast<const sim::Vessel*>(v);
+    self.CheckAlive(call);
+    self.LogCall(call + sizeof "VESSEL::" - 1);
+    return self;
 }
 } // namespace
 
 char* VESSEL::GetName() const {
-    Self(this).LogCall("GetName");
-    return Self(this).nameText_.data();
+    return Self(this, "VESSEL::GetName").body_->nameText.data();
 }
 
 char* VESSEL::GetClassNameA() const {
-    Self(this).LogCall("GetClassNameA");
-    return Self(this).classText_.data();
+    return Self(this, "VESSEL::GetClassNameA").body_->classText.data();
 }
 
 double VESSEL::GetMass() const {
-    Self(this).LogCall("GetMass");
-    return Self(this).CurrentMass();
+    return Self(this, "VESSEL::GetMass").CurrentMass();
 }
 
 double VESSEL::GetEmptyMass() const {
-    Self(this).LogCall("GetEmptyMass");
-    return Self(this).emptyMass_;
+    return Self(this, "VESSEL::GetEmptyMass").body_->emptyMass;
 }
 
 void VESSEL::GetPMI(VECTOR3& pmi) const {
-    Self(this).LogCall("GetPMI");
-    pmi = Self(this).pmi_;
+    pmi = Self(this, "VESSEL::GetPMI").body_->pmi;
 }
 
 DWORD VESSEL::GetPropellantCount() const {
-    Self(this).LogCall("GetPropellantCount");
-    return static_cast<DWORD>(Self(this).tanks_.size());
+    return static_cast<DWORD>(Self(this, "VESSEL::GetPropellantCount").body_->tanks.size());
 }
 
 DWORD VESSEL::GetThrusterCount() const {
-    Self(this).LogCall("GetThrusterCount");
-    return static_cast<DWORD>(Self(this).thrusters_.size());
+    return static_cast<DWORD>(Self(this, "VESSEL::GetThrusterCount").body_->thrusters.size());
 }
 
+// An index beyond the list gives a null handle, as the host's own lists do.
 PROPELLANT_HANDLE VESSEL::GetPropellantHandleByIndex(DWORD index) const {
-    Self(this).LogCall("GetPropellantHandleByIndex");
-    return Self(this).TankHandle(index);
+    return Self(this, "VESSEL::GetPropellantHandleByIndex").TankHandle(index);
 }
 
 THRUSTER_HANDLE VESSEL::GetThrusterHandleByIndex(DWORD index) const {
-    Self(this).LogCall("GetThrusterHandleByIndex");
-    return Self(this).ThrusterHandle(index);
+    return Self(this, "VESSEL::GetThrusterHandleByIndex").ThrusterHandle(index);
 }
 
 double VESSEL::GetPropellantMass(PROPELLANT_HANDLE tank) const {
-    Self(this).LogCall("GetPropellantMass");
-    const sim::Tank* t = Self(this).FindTank(tank);
-    return t ? t->mass : 0.0;
+    const char* call = "VESSEL::GetPropellantMass";
+    return Self(this, call).TankOf(tank, call).mass;
 }
 
 double VESSEL::GetPropellantMaxMass(PROPELLANT_HANDLE tank) const {
-    Self(this).LogCall("GetPropellantMaxMass");
-    const sim::Tank* t = Self(this).FindTank(tank);
-    return t ? t->capacity : 0.0;
+    const char* call = "VESSEL::GetPropellantMaxMass";
+    return Self(this, call).TankOf(tank, call).capacity;
 }
 
 double VESSEL::GetThrusterMax0(THRUSTER_HANDLE thruster) const {
-    Self(this).LogCall("GetThrusterMax0");
-    const sim::Thruster* t = Self(this).FindThruster(thruster);
-    return t ? t->spec.max0 : 0.0;
+    const char* call = "VESSEL::GetThrusterMax0";
+    return Self(this, call).ThrusterOf(thruster, call).spec.max0;
 }
 
 double VESSEL::GetThrusterIsp0(THRUSTER_HANDLE thruster) const {
-    Self(this).LogCall("GetThrusterIsp0");
-    const sim::Thruster* t = Self(this).FindThruster(thruster);
-    return t ? t->spec.isp0 : 0.0;
+    const char* call = "VESSEL::GetThrusterIsp0";
+    return Self(this, call).ThrusterOf(thruster, call).spec.isp0;
 }
 
 void VESSEL::GetThrusterRef(THRUSTER_HANDLE thruster, VECTOR3& pos) const {
-    Self(this).LogCall("GetThrusterRef");
-    const sim::Thruster* t = Self(this).FindThruster(thruster);
-    pos = t ? t->spec.pos : VECTOR3{};
+    const char* call = "VESSEL::GetThrusterRef";
+    pos = Self(this, call).ThrusterOf(thruster, call).spec.pos;
 }
 
 void VESSEL::GetThrusterDir(THRUSTER_HANDLE thruster, VECTOR3& dir) const {
-    Self(this).LogCall("GetThrusterDir");
-    const sim::Thruster* t = Self(this).FindThruster(thruster);
-    dir = t ? t->spec.dir : VECTOR3{};
+    const char* call = "VESSEL::GetThrusterDir";
+    dir = Self(this, call).ThrusterOf(thruster, call).spec.dir;
 }
 
 PROPELLANT_HANDLE VESSEL::GetThrusterResource(THRUSTER_HANDLE thruster) const {
-    Self(this).LogCall("GetThrusterResource");
-    const sim::Thruster* t = Self(this).FindThruster(thruster);
-    return t ? t->resource : nullptr;
+    const char* call = "VESSEL::GetThrusterResource";
+    return Self(this, call).ThrusterOf(thruster, call).resource;
 }

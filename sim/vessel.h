@@ -38,26 +38,41 @@ struct Thruster {
     PROPELLANT_HANDLE resource = nullptr;
 };
 
+// Whether a vessel still exists, and if not, how it went.
+enum class VesselFate { Alive, Deleted, SessionEnded };
+
 // One vessel. Tank and thruster handles are the addresses of their records, which never move
 // while the vessel lives (std::deque keeps element addresses on push_back).
+//
+// A vessel the host has done with is not freed: it stays, as a tombstone without its figures,
+// until the process ends (KeepTombstone), so that the module's call on a VESSEL* it should have
+// let go of ends the run with a message instead of reading freed memory.
 class Vessel : public VESSEL {
 public:
     Vessel(std::string name, const VesselClass& cls);
+    ~Vessel();
     Vessel(const Vessel&) = delete;
     Vessel& operator=(const Vessel&) = delete;
 
-    const std::string& Name() const { return name_; }
-    const std::string& ClassName() const { return className_; }
-    double EmptyMass() const { return emptyMass_; }
-    const VECTOR3& Pmi() const { return pmi_; }
+    VesselFate Fate() const { return fate_; }
+    // Whether the vessel handed out `handle` for one of its tanks (or thrusters) and exists.
+    bool HandedOut(const void* handle, bool tank) const;
+    // The host's query `call` on this vessel: ends the run unless the vessel exists.
+    void CheckAlive(const char* call) const;
+
+    // What follows is there only while the vessel exists.
+    const std::string& Name() const { return body_->name; }
+    const std::string& ClassName() const { return body_->className; }
+    double EmptyMass() const { return body_->emptyMass; }
+    const VECTOR3& Pmi() const { return body_->pmi; }
     double CurrentMass() const;
 
-    size_t TankCount() const { return tanks_.size(); }
-    size_t ThrusterCount() const { return thrusters_.size(); }
-    Tank& TankAt(size_t i) { return tanks_.at(i); }
-    const Tank& TankAt(size_t i) const { return tanks_.at(i); }
-    Thruster& ThrusterAt(size_t i) { return thrusters_.at(i); }
-    const Thruster& ThrusterAt(size_t i) const { return thrusters_.at(i); }
+    size_t TankCount() const { return body_->tanks.size(); }
+    size_t ThrusterCount() const { return body_->thrusters.size(); }
+    Tank& TankAt(size_t i) { return body_->tanks.at(i); }
+    const Tank& TankAt(size_t i) const { return body_->tanks.at(i); }
+    Thruster& ThrusterAt(size_t i) { return body_->thrusters.at(i); }
+    const Thruster& ThrusterAt(size_t i) const { return body_->thrusters.at(i); }
     PROPELLANT_HANDLE TankHandle(size_t i) const;
     THRUSTER_HANDLE ThrusterHandle(size_t i) const;
 
@@ -67,13 +82,13 @@ public:
     void SetAllTankLevels(double level);
 
     // Test hooks: values the host would never produce on its own.
-    void SetEmptyMass(double kg) { emptyMass_ = kg; }
+    void SetEmptyMass(double kg) { body_->emptyMass = kg; }
     void SetMassOverride(double kg) {
-        massOverride_ = kg;
-        hasMassOverride_ = true;
+        body_->massOverride = kg;
+        body_->hasMassOverride = true;
     }
-    void SetPmi(const VECTOR3& pmi) { pmi_ = pmi; }
-    void SetThrusterResource(size_t i, PROPELLANT_HANDLE h) { thrusters_.at(i).resource = h; }
+    void SetPmi(const VECTOR3& pmi) { body_->pmi = pmi; }
+    void SetThrusterResource(size_t i, PROPELLANT_HANDLE h) { body_->thrusters.at(i).resource = h; }
 
     // When set, every VESSEL query the module makes is appended by name.
     std::vector<std::string>* callLog = nullptr;
@@ -81,23 +96,47 @@ public:
 
 private:
     friend class ::VESSEL;
-    const Tank* FindTank(PROPELLANT_HANDLE h) const;
-    const Thruster* FindThruster(THRUSTER_HANDLE h) const;
+    friend void KeepTombstone(std::unique_ptr<Vessel> vessel, VesselFate fate);
+    friend const Vessel* FindTombstone(const void* handle);
 
-    std::string name_;
-    std::string className_;
-    double emptyMass_ = 0.0;
-    VECTOR3 pmi_{};
-    std::deque<Tank> tanks_;
-    std::deque<Thruster> thrusters_;
-    // Known handles, so that a stray handle reads as zero instead of touching memory.
-    std::unordered_set<const void*> tankHandles_;
-    std::unordered_set<const void*> thrusterHandles_;
-    double massOverride_ = 0.0;
-    bool hasMassOverride_ = false;
-    // Buffers handed out by GetName/GetClassNameA, which return char*.
-    mutable std::vector<char> nameText_;
-    mutable std::vector<char> classText_;
+    struct Body {
+        std::string name;
+        std::string className;
+        double emptyMass = 0.0;
+        VECTOR3 pmi{};
+        std::deque<Tank> tanks;
+        std::deque<Thruster> thrusters;
+        double massOverride = 0.0;
+        bool hasMassOverride = false;
+        // Buffers handed out by GetName/GetClassNameA, which return char*.
+        std::vector<char> nameText;
+        std::vector<char> classText;
+        // The handles the vessel handed out, so that a handle is checked without reading it.
+        std::unordered_set<const void*> tankHandles;
+        std::unordered_set<const void*> thrusterHandles;
+    };
+
+    // The handle's record, as the host reads through a handle: the vessel's own or another
+    // existing vessel's. Ends the run for a null handle or one that is no such record.
+    const Tank& TankOf(PROPELLANT_HANDLE h, const char* call) const;
+    const Thruster& ThrusterOf(THRUSTER_HANDLE h, const char* call) const;
+    // Gives back everything but the object itself; the vessel is a tombstone from now on.
+    void Bury(VesselFate fate);
+
+    VesselFate fate_ = VesselFate::Alive;
+    std::unique_ptr<Body> body_;
+    // A tombstone keeps its name for the message, and is one allocation: the object itself,
+    // linked to the tombstone kept before it.
+    char buriedName_[64] = {};
+    Vessel* olderTombstone_ = nullptr;
 };
+
+// Keeps a vessel the host has deleted, or whose session has ended, as a tombstone until the
+// process ends.
+void KeepTombstone(std::unique_ptr<Vessel> vessel, VesselFate fate);
+// The tombstone at that address; null when there is none.
+const Vessel* FindTombstone(const void* handle);
+// How many tombstones the process keeps: each is one allocation that is never given back.
+size_t TombstoneCount();
 
 } // namespace sim

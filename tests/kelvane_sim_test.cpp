@@ -370,6 +370,27 @@ TEST(KelvaneSim, LoadEndsTheSessionAndStartsTheNewScenario) {
     EXPECT_NE(fresh.out.find("KelvaneMFD: Mass\n\nName: GL-01\n"), std::string::npos);
 }
 
+// A vessel whose name has a blank: the commands take the name as it stands, the module's block
+// carries it whole, and the vessel's settings come back after a save and a load.
+TEST(KelvaneSim, AVesselNamedWithABlankGetsItsSettingsBack) {
+    ScratchFolder folder;
+    folder.Write("bird.scn", "BEGIN_FOCUS\n  Ship GL-01\nEND_FOCUS\nBEGIN_SHIPS\n"
+                             "GL-01:DeltaGlider\nEND\nBlue:ShuttlePB\nEND\n"
+                             "Blue Bird:ShuttlePB\n  PRPLEVEL 0:1.000\nEND\nEND_SHIPS\n");
+    RunResult r = RunSim(folder, "bird.scn -e 'focus Blue Bird; open Left; press Left 0; "
+                                 "press Left 2; close Left; set Blue Bird tank 0 0.25; "
+                                 "save out.scn'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(ReadText(folder.Path("out.scn")).find("    VESSEL Blue Bird\n"), std::string::npos);
+    r = RunSim(folder, "out.scn -e 'focus Blue Bird; open Left; draw Left; focus Blue; draw Left'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string bird = Listing(r.out, "Left");
+    EXPECT_NE(bird.find("KelvaneMFD: Tanks\n\nName: Blue Bird\n"), std::string::npos) << bird;
+    EXPECT_NE(bird.find("Current Mass:  1.875e+002 kg\n"), std::string::npos) << bird;
+    EXPECT_NE(Listing(r.out, "Left", 1).find("KelvaneMFD: Mass\n\nName: Blue\n"),
+              std::string::npos);
+}
+
 // Two displays set up differently, one closed, saved and loaded: the open one comes back from its
 // own block, and the closed one, opened again on its vessel, from the module's block.
 TEST(KelvaneSim, ClosedAndOpenDisplaysComeBackFromTheirBlocks) {

@@ -151,7 +151,7 @@ TEST_F(PagesTest, ThrusterListWrapsByTheWidthOfItsNumbers) {
         {{9, 10, 99, 100, 999}, 1000, {"Thrusters Serviced: 9 10 99 100 999"}},
     };
     for (const auto& c : cases) {
-        host.ClearSession();
+        host.EndSession();
         OpenOn("L-" + std::to_string(c.count), FedBy(c.fed, c.count));
         S().parametersMode = TANKS;
         const std::vector<std::string> rows = Rows(MFD_LEFT);
@@ -292,7 +292,7 @@ TEST_F(PagesTest, EnginePageVectorArithmetic) {
         {{{1, 0, 0}}, {{0, 1, 0}}, 100, 100, {{1, 2, 3}}, {0, 0, 0}, {0, 0, 1.0 / 3}},
     };
     for (const EngineCase& c : cases) {
-        host.ClearSession();
+        host.EndSession();
         sim::VesselClass cls = EmptyClass("Case", c.mass);
         cls.pmi = c.pmi;
         cls.thrusters = {Thruster(c.pos, c.dir, c.thrust, 1000, -1)};
@@ -366,7 +366,7 @@ TEST_F(PagesTest, FeedingTankIsNamedByItsNumber) {
     vessel->SetThrusterResource(1, &stray);
     EXPECT_EQ(Row(MFD_LEFT, 17), "Propellant Resource: Tank 4");
 
-    host.ClearSession();
+    host.EndSession();
     sim::VesselClass noTanks = EmptyClass("NoTanks", 1000);
     noTanks.thrusters = {Thruster({{0, 0, -1}}, {{0, 0, 1}}, 1, 1, -1)};
     OpenOn("G", noTanks);

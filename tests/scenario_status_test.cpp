@@ -62,7 +62,7 @@ TEST_F(StatusTest, EverySettingSurvivesWritingAndReadingBack) {
     for (int id : {0, 1, 2, 11}) {
         for (const auto& c : cases) {
             host.CloseAllDisplays();
-            host.ClearSession();
+            host.EndSession();
             alpha = &host.AddVessel("Alpha", EmptyClass("Probe"));
             MfdSettings& s = *OpenWithId(id)->Settings();
             s.parametersMode = c.page;
@@ -73,7 +73,7 @@ TEST_F(StatusTest, EverySettingSurvivesWritingAndReadingBack) {
             s.engineIndex = c.engine;
             Lines block = host.WriteStatus(id);
             block.push_back("END_MFD");
-            host.ClearSession(); // the vessel and its records go; a new session reads the block
+            host.EndSession(); // the vessel and its records go; a new session reads the block
             alpha = &host.AddVessel("Alpha", EmptyClass("Probe"));
             const MfdSettings& r = *OpenWithId(id)->Settings();
             Read(id, block);
@@ -112,7 +112,7 @@ TEST_F(StatusTest, TheIdLineDecidesWhichRecordTheBlockFills) {
     };
     for (const auto& c : cases) {
         host.CloseAllDisplays();
-        host.ClearSession();
+        host.EndSession();
         host.AddVessel("Alpha", EmptyClass("Probe"));
         KelvaneMfd* display = OpenWithId(c.id);
         const MfdSettings* before = display->Settings();
@@ -189,7 +189,7 @@ TEST_F(StatusTest, ValuesAreReadByTheirBeginningInAnyCase) {
     };
     for (const auto& c : cases) {
         host.CloseAllDisplays();
-        host.ClearSession();
+        host.EndSession();
         host.AddVessel("Alpha", EmptyClass("Probe"));
         MfdSettings& s = *OpenWithId(MFD_LEFT)->Settings();
         s.notation = SI;
@@ -391,7 +391,7 @@ TEST_F(StateBlockTest, ModuleBlockReadingRules) {
         {{"BEGIN_KX_MFD_INFO", "MFD_ID 9"}, MASS, KILOGRAMS, RADIANS, SI, 9}, // same record
     };
     for (const auto& c : cases) {
-        host.ClearSession();
+        host.EndSession();
         alpha = &host.AddVessel("Alpha", EmptyClass("Probe"));
         Lines file = {"BEGIN_KX_MFD_INFO", "VESSEL Alpha"};
         file.insert(file.end(), c.items.begin(), c.items.end());

@@ -32,6 +32,23 @@ void RecordingDeleteVessel(OBJHANDLE handle) {
     opcDeleteVessel(handle);
 }
 
+// What the host had left when it told the module that the session ended.
+struct SessionEnd {
+    size_t vessels = 0;
+    bool displayStillOpen = false;
+};
+std::vector<SessionEnd> g_sessionEnds;
+
+void RecordingCloseRenderViewport() {
+    sim::Host* host = sim::Host::Current();
+    SessionEnd end;
+    end.vessels = host->Vessels().size();
+    for (int id = 0; id < sim::kDisplayCount; ++id)
+        end.displayStillOpen = end.displayStillOpen || host->IsOpen(id);
+    g_sessionEnds.push_back(end);
+    opcCloseRenderViewport();
+}
+
 const std::string kFocus = "BEGIN_FOCUS\n"
                            "  Ship GL-01\n"
                            "END_FOCUS\n"
@@ -58,8 +75,10 @@ protected:
         ResetModuleStateForTesting();
         sim::ModuleExports exports = LinkedExports();
         exports.deleteVessel = RecordingDeleteVessel;
+        exports.closeRenderViewport = RecordingCloseRenderViewport;
         host.LinkModule(exports);
         g_deletes.clear();
+        g_sessionEnds.clear();
         sim::SessionOptions options;
         options.warnings = &warnings;
         session = std::make_unique<sim::Session>(host, options);
@@ -533,20 +552,29 @@ TEST_F(SessionTest, DeletingAVesselTellsTheModuleFirstThenClosesItsDisplays) {
     EXPECT_EQ(session->SaveText(), "\nBEGIN_SHIPS\nEND_SHIPS\n\nBEGIN_Kelvane\nEND\n");
 }
 
-TEST_F(SessionTest, LoadingEndsTheSessionAndNoOldRecordServesANewVessel) {
+// The host ends a session without opcDeleteVessel: the displays close, the vessels go, and only
+// then is the module told. The next session's save holds only its own vessels, and no old record
+// (whose vessel is a tombstone now) serves a new vessel of the same name.
+TEST_F(SessionTest, ASecondSessionSavesOnlyItsOwnVessels) {
     Load(kFleet);
     session->Open(MFD_LEFT);
     session->Open(MFD_RIGHT);
     Press(MFD_LEFT, {0});
     session->Close(MFD_LEFT); // a free record of GL-01 with the tank page
-    Load(kFleet, "again.scn");
-    ASSERT_EQ(g_deletes.size(), 3u); // every old vessel went through the module
-    for (const DeleteRecord& d : g_deletes)
-        EXPECT_FALSE(d.displayStillOpen); // the displays closed first
+    Load(kFocus + "BEGIN_SHIPS\nGL-01:DeltaGlider\nEND\nBlue Bird:ShuttlePB\nEND\nEND_SHIPS\n",
+         "again.scn");
+    EXPECT_TRUE(g_deletes.empty());
+    ASSERT_EQ(g_sessionEnds.size(), 2u); // the first load ended the empty session before it
+    EXPECT_EQ(g_sessionEnds[1].vessels, 0u);
+    EXPECT_FALSE(g_sessionEnds[1].displayStillOpen);
     EXPECT_FALSE(host.IsOpen(MFD_RIGHT));
     EXPECT_EQ(host.SaveState(), Lines{});
     session->Open(MFD_LEFT);
     EXPECT_EQ(Page(MFD_LEFT), "KelvaneMFD: Mass");
+    session->SetFocus("Blue Bird");
+    const Lines saved = host.SaveState();
+    ASSERT_EQ(saved.size(), 10u); // GL-01's new record, free since the focus moved
+    EXPECT_EQ(saved[1], "    VESSEL GL-01");
 }
 
 TEST_F(SessionTest, TankLevelsOutsideWhatTheHostAcceptsChangeNothing) {
