@@ -27,7 +27,7 @@ from llvm_bin import llvm_bin
 ALLOWED_LIBRARIES = {"orbiter.exe", "msvcrt.dll", "kernel32.dll", "gdi32.dll"}
 HOST_LIBRARY = "orbiter.exe"
 MODULE_EXPORTS = {"ModuleDate", "InitModule", "ExitModule", "GetModuleVersion",
-                  "opcDeleteVessel", "opcSaveState", "opcLoadState"}
+                  "opcDeleteVessel", "opcSaveState", "opcLoadState", "opcCloseRenderViewport"}
 
 
 MACHINES = {

@@ -64,7 +64,7 @@ GOOD_IMPORTS = [
     ("orbiter.exe", ["?GetName@VESSEL@@QBEPADXZ", "?oapiReadScenario_nextline@@YA_NPAXAAPAD@Z",
                      "?InitLib@@YAXPAUHINSTANCE__@@@Z"]),
 ]
-SIX = sorted(check_imports.MODULE_EXPORTS)
+EXPORTS = sorted(check_imports.MODULE_EXPORTS)
 
 DLL64_HEADERS = """Format: COFF-x86-64
 Arch: x86_64
@@ -82,7 +82,7 @@ GOOD_IMPORTS64 = GOOD_IMPORTS[:3] + [
 ]
 
 
-def problems(headers=DLL_HEADERS, load_config=LOAD_CONFIG, exports=SIX, imports=GOOD_IMPORTS,
+def problems(headers=DLL_HEADERS, load_config=LOAD_CONFIG, exports=EXPORTS, imports=GOOD_IMPORTS,
              def_names=(), machine="x86"):
     found, _ = check_imports.find_problems(
         headers, load_config, export_report(exports), import_report(imports),
@@ -120,9 +120,9 @@ class FindProblemsTest(FaultTableTest):
             ("a host name that does not demangle",
              dict(imports=GOOD_IMPORTS[:3] + [("orbiter.exe", orbiter + ["?Bogus@@"])]),
              "does not demangle"),
-            ("an export missing", dict(exports=SIX[:-1]), "exports are"),
-            ("an export too many", dict(exports=SIX + ["DllMain"]), "exports are"),
-            ("a mangled export", dict(exports=SIX[:-1] + ["?opcSaveState@@YAXPAX@Z"]),
+            ("an export missing", dict(exports=EXPORTS[:-1]), "exports are"),
+            ("an export too many", dict(exports=EXPORTS + ["DllMain"]), "exports are"),
+            ("a mangled export", dict(exports=EXPORTS[:-1] + ["?opcSaveState@@YAXPAX@Z"]),
              "exports are"),
             ("not a DLL", dict(headers=DLL_HEADERS.replace("IMAGE_FILE_DLL", "")), "not a 32-bit"),
             ("a 64-bit image", dict(headers=DLL_HEADERS.replace("COFF-i386", "COFF-x86-64")),

@@ -49,7 +49,12 @@ if grep -q "No implementation for" "$out/wine.log"; then
   grep "No implementation for" "$out/wine.log" >&2
   failed=yes
 fi
-if [ $status -ne 0 ]; then
+if [ $status -eq 3 ]; then
+  # The module made a call the simulator would not survive; orbiter.exe said which on stderr.
+  echo "smoke test ($edition): orbiter.exe stopped where the simulator would crash:" >&2
+  grep "^orbiter.exe: " "$out/wine.log" >&2 || tail -5 "$out/wine.log" >&2
+  failed=yes
+elif [ $status -ne 0 ]; then
   echo "smoke test ($edition): orbiter.exe exited with $status; its failures:" >&2
   grep -E "^(FAIL|.*checks failed)" "$out/transcript.txt" >&2 || tail -20 "$out/transcript.txt" >&2
   grep -E "^ *(expected|drawn):" "$out/transcript.txt" >&2 || true

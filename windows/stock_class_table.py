@@ -74,7 +74,8 @@ def class_table(path):
         for p, d, m, i, t in thrusters)
     return (f"    {{\n        \"{name}\",\n        {empty_mass},\n        {{{', '.join(pmi)}}},\n"
             f"        {len(tanks)},\n        {{{', '.join(tanks) or '0'}}},\n"
-            f"        {len(thrusters)},\n        {{\n{rows},\n        }},\n    }}")
+            f"        {len(thrusters)},\n        {{\n{rows + ',' + chr(10) if rows else ''}"
+            f"        }},\n    }}")
 
 
 def main():

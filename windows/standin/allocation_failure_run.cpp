@@ -54,7 +54,6 @@ void OpenWithoutMemory(Vessel& vessel) {
     free(kept);
     bool caught = false, otherException = false, returned = false;
     char what[64] = "";
-    gOpeningInstrument = &gInstruments[0];
     try {
         returned = mode->msgproc(OAPI_MSG_MFD_OPENED, MFD_LEFT, size, pv) != 0;
     } catch (const std::bad_alloc& e) {
@@ -64,7 +63,6 @@ void OpenWithoutMemory(Vessel& vessel) {
     } catch (...) {
         otherException = true;
     }
-    gOpeningInstrument = nullptr;
     void* again = malloc(kDisplayObjectSize);
     const bool sameBlock = again == kept;
     free(again);

@@ -12,22 +12,33 @@ using namespace standin;
 
 namespace {
 
-const Vessel& Self(const VESSEL* vessel) {
-    return *static_cast<const Vessel*>(vessel);
+// Each query is made on a vessel that must exist.
+const Vessel& Self(const VESSEL* vessel, const char* call) {
+    const Vessel& v = *static_cast<const Vessel*>(vessel);
+    v.CheckAlive(call);
+    return v;
 }
 
-const TankRecord* TankOf(const Vessel& v, void* handle) {
-    for (int i = 0; i < v.tankCount; ++i)
-        if (handle == &v.tanks[i])
-            return &v.tanks[i];
-    return nullptr;
+// The host reads straight through a handle: that of any existing vessel's tank or thruster
+// answers, a null one or any other ends the run.
+const TankRecord& TankOf(void* handle, const char* call) {
+    if (!handle)
+        HostCrash(call, "with a null handle");
+    for (const Vessel& v : gVessels)
+        for (int i = 0; v.fate == VesselFate::Alive && i < v.tankCount; ++i)
+            if (handle == &v.tanks[i])
+                return v.tanks[i];
+    HostCrash(call, "with a handle that is no tank of a vessel that exists");
 }
 
-const ThrusterRecord* ThrusterOf(const Vessel& v, void* handle) {
-    for (int i = 0; i < v.thrusterCount; ++i)
-        if (handle == &v.thrusters[i])
-            return &v.thrusters[i];
-    return nullptr;
+const ThrusterRecord& ThrusterOf(void* handle, const char* call) {
+    if (!handle)
+        HostCrash(call, "with a null handle");
+    for (const Vessel& v : gVessels)
+        for (int i = 0; v.fate == VesselFate::Alive && i < v.thrusterCount; ++i)
+            if (handle == &v.thrusters[i])
+                return v.thrusters[i];
+    HostCrash(call, "with a handle that is no thruster of a vessel that exists");
 }
 
 void SetVector(VECTOR3& to, const double (&from)[3]) {
@@ -36,83 +47,98 @@ void SetVector(VECTOR3& to, const double (&from)[3]) {
     to.z = from[2];
 }
 
+// The host reaches its instrument through the display's private pointer, with no check.
+Instrument& InstrumentOf(const MFD& display, const char* call) {
+    void* instrument = MfdHostAccess::InstrumentOf(display);
+    if (!instrument)
+        HostCrash(call, "before the host wrote its private pointer into the display (as from "
+                        "the display's constructor)");
+    return *static_cast<Instrument*>(instrument);
+}
+
 } // namespace
 
 // --- VESSEL ---
 
 char* VESSEL::GetName() const {
-    return const_cast<char*>(Self(this).name);
+    return const_cast<char*>(Self(this, "VESSEL::GetName").name);
 }
 char* VESSEL::GetClassNameA() const {
-    return const_cast<char*>(Self(this).className);
+    return const_cast<char*>(Self(this, "VESSEL::GetClassNameA").className);
 }
 double VESSEL::GetMass() const {
-    const Vessel& v = Self(this);
+    const Vessel& v = Self(this, "VESSEL::GetMass");
     double mass = v.emptyMass;
     for (int i = 0; i < v.tankCount; ++i)
         mass += v.tanks[i].mass;
     return mass;
 }
 double VESSEL::GetEmptyMass() const {
-    return Self(this).emptyMass;
+    return Self(this, "VESSEL::GetEmptyMass").emptyMass;
 }
 void VESSEL::GetPMI(VECTOR3& pmi) const {
-    SetVector(pmi, Self(this).pmi);
+    SetVector(pmi, Self(this, "VESSEL::GetPMI").pmi);
 }
 DWORD VESSEL::GetPropellantCount() const {
-    return static_cast<DWORD>(Self(this).tankCount);
+    return static_cast<DWORD>(Self(this, "VESSEL::GetPropellantCount").tankCount);
 }
 DWORD VESSEL::GetThrusterCount() const {
-    return static_cast<DWORD>(Self(this).thrusterCount);
+    return static_cast<DWORD>(Self(this, "VESSEL::GetThrusterCount").thrusterCount);
 }
+// An index beyond the list gives a null handle, as the host's own lists do.
 PROPELLANT_HANDLE VESSEL::GetPropellantHandleByIndex(DWORD index) const {
-    const Vessel& v = Self(this);
+    const Vessel& v = Self(this, "VESSEL::GetPropellantHandleByIndex");
     return index < static_cast<DWORD>(v.tankCount) ? const_cast<TankRecord*>(&v.tanks[index])
                                                    : nullptr;
 }
 THRUSTER_HANDLE VESSEL::GetThrusterHandleByIndex(DWORD index) const {
-    const Vessel& v = Self(this);
+    const Vessel& v = Self(this, "VESSEL::GetThrusterHandleByIndex");
     return index < static_cast<DWORD>(v.thrusterCount)
                ? const_cast<ThrusterRecord*>(&v.thrusters[index])
                : nullptr;
 }
 double VESSEL::GetPropellantMass(PROPELLANT_HANDLE tank) const {
-    const TankRecord* t = TankOf(Self(this), tank);
-    return t ? t->mass : 0.0;
+    const char* call = "VESSEL::GetPropellantMass";
+    Self(this, call);
+    return TankOf(tank, call).mass;
 }
 double VESSEL::GetPropellantMaxMass(PROPELLANT_HANDLE tank) const {
-    const TankRecord* t = TankOf(Self(this), tank);
-    return t ? t->capacity : 0.0;
+    const char* call = "VESSEL::GetPropellantMaxMass";
+    Self(this, call);
+    return TankOf(tank, call).capacity;
 }
 double VESSEL::GetThrusterMax0(THRUSTER_HANDLE thruster) const {
-    const ThrusterRecord* t = ThrusterOf(Self(this), thruster);
-    return t ? t->spec.max0 : 0.0;
+    const char* call = "VESSEL::GetThrusterMax0";
+    Self(this, call);
+    return ThrusterOf(thruster, call).spec.max0;
 }
 double VESSEL::GetThrusterIsp0(THRUSTER_HANDLE thruster) const {
-    const ThrusterRecord* t = ThrusterOf(Self(this), thruster);
-    return t ? t->spec.isp0 : 0.0;
+    const char* call = "VESSEL::GetThrusterIsp0";
+    Self(this, call);
+    return ThrusterOf(thruster, call).spec.isp0;
 }
 void VESSEL::GetThrusterRef(THRUSTER_HANDLE thruster, VECTOR3& pos) const {
-    const ThrusterRecord* t = ThrusterOf(Self(this), thruster);
-    pos.x = pos.y = pos.z = 0.0;
-    if (t)
-        SetVector(pos, t->spec.pos);
+    const char* call = "VESSEL::GetThrusterRef";
+    Self(this, call);
+    SetVector(pos, ThrusterOf(thruster, call).spec.pos);
 }
 void VESSEL::GetThrusterDir(THRUSTER_HANDLE thruster, VECTOR3& dir) const {
-    const ThrusterRecord* t = ThrusterOf(Self(this), thruster);
-    dir.x = dir.y = dir.z = 0.0;
-    if (t)
-        SetVector(dir, t->spec.dir);
+    const char* call = "VESSEL::GetThrusterDir";
+    Self(this, call);
+    SetVector(dir, ThrusterOf(thruster, call).spec.dir);
 }
 PROPELLANT_HANDLE VESSEL::GetThrusterResource(THRUSTER_HANDLE thruster) const {
-    const ThrusterRecord* t = ThrusterOf(Self(this), thruster);
-    return t ? t->resource : nullptr;
+    const char* call = "VESSEL::GetThrusterResource";
+    Self(this, call);
+    return ThrusterOf(thruster, call).resource;
 }
 
 // --- MFD ---
 
+// The host writes its private pointer only after the message procedure has returned the new
+// display (module_driver.cpp).
 MFD::MFD(DWORD w, DWORD h, VESSEL* vessel)
-    : W(w), H(h), cw(0), ch(0), pV(vessel), instrument(gOpeningInstrument) {
+    : W(w), H(h), cw(0), ch(0), pV(vessel), instrument(nullptr) {
     NoteMfdConstructed(this);
 }
 
@@ -121,20 +147,19 @@ MFD::~MFD() {
 }
 
 void MFD::InvalidateDisplay() {
-    if (Instrument* in = static_cast<Instrument*>(instrument)) {
-        ++in->displayInvalidations;
-        in->schedule.asked = true;
-    }
+    Instrument& in = InstrumentOf(*this, "MFD::InvalidateDisplay");
+    ++in.displayInvalidations;
+    in.schedule.asked = true;
 }
 
 void MFD::InvalidateButtons() {
-    if (instrument)
-        ++static_cast<Instrument*>(instrument)->buttonInvalidations;
+    ++InstrumentOf(*this, "MFD::InvalidateButtons").buttonInvalidations;
 }
 
 // The title at (cw / 2, 0) in the host's colour; the device context's alignment, colour and
 // background mode are left as they were.
 void MFD::Title(HDC hDC, const char* title) const {
+    InstrumentOf(*this, "MFD::Title");
     if (!hDC || !title)
         return;
     const UINT align = SetTextAlign(hDC, 0);
@@ -167,11 +192,17 @@ OBJHANDLE oapiGetVesselByName(char* name) {
     return name ? static_cast<OBJHANDLE>(FindVessel(name)) : nullptr;
 }
 
+// The host calls a virtual function through the handle.
 VESSEL* oapiGetVesselInterface(OBJHANDLE hVessel) {
+    const char* call = "oapiGetVesselInterface";
+    if (!hVessel)
+        HostCrash(call, "with a null handle");
     for (Vessel& v : gVessels)
-        if (v.exists && hVessel == static_cast<void*>(&v))
+        if (hVessel == static_cast<void*>(&v)) {
+            v.CheckAlive(call);
             return &v;
-    return nullptr;
+        }
+    HostCrash(call, "with a handle that is no vessel of the session");
 }
 
 void oapiWriteScenario_string(FILEHANDLE scn, char* item, char* string) {

@@ -1,7 +1,9 @@
 // The stand-in host's own state: its vessels, the mode table and scenario streams.
 #include "standin/stand_in_host.h"
+#include "standin/win32_extra.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace standin {
@@ -27,7 +29,47 @@ void Vessel::Make(const char* vesselName, const VesselClassData& cls, double lev
         const int tank = cls.thrusters[i].tank;
         thrusters[i].resource = tank >= 0 && tank < tankCount ? &tanks[tank] : nullptr;
     }
-    exists = true;
+    fate = VesselFate::Alive;
+}
+
+void Vessel::CheckAlive(const char* call) const {
+    if (fate == VesselFate::Deleted)
+        HostCrash(call, "which has been deleted", name);
+    if (fate == VesselFate::SessionEnded)
+        HostCrash(call, "whose session has ended", name);
+    if (fate != VesselFate::Alive)
+        HostCrash(call, "on a pointer that is no vessel");
+}
+
+Vessel* MakeVessel(const char* name, const VesselClassData& cls, double level) {
+    for (Vessel& v : gVessels)
+        if (v.fate == VesselFate::Unused) {
+            v.Make(name, cls, level);
+            return &v;
+        }
+    Fail("vessel %s: all %d vessel slots have been used", name, kMaxVessels);
+    return nullptr;
+}
+
+void HostCrash(const char* call, const char* reason, const char* vesselName) {
+    char line[256];
+    if (vesselName)
+        _snprintf(line, sizeof line,
+                  "orbiter.exe: the module called %s on the vessel %s, %s; the simulator would "
+                  "crash here\n",
+                  call, vesselName, reason);
+    else
+        _snprintf(line, sizeof line,
+                  "orbiter.exe: the module called %s %s; the simulator would crash here\n", call,
+                  reason);
+    line[sizeof line - 1] = '\0';
+    fflush(nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(strlen(line)), &written,
+              nullptr);
+    // At once: no exit handler, no module detach step.
+    TerminateProcess(GetCurrentProcess(), kHostCrashStatus);
+    abort();
 }
 
 const VesselClassData* FindStockClass(const char* name) {
@@ -39,14 +81,13 @@ const VesselClassData* FindStockClass(const char* name) {
 
 Vessel* FindVessel(const char* name) {
     for (Vessel& v : gVessels)
-        if (v.exists && _stricmp(v.name, name) == 0)
+        if (v.fate == VesselFate::Alive && _stricmp(v.name, name) == 0)
             return &v;
     return nullptr;
 }
 
 ModeSlot gModes[kMaxModes];
 int gModeCount = 0;
-Instrument* gOpeningInstrument = nullptr;
 char gModuleName[64];
 char gModuleFileName[64];
 

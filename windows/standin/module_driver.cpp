@@ -53,9 +53,7 @@ bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
     in.width = width;
     in.height = height;
     in.vessel = &vessel;
-    gOpeningInstrument = &in;
     const OpenedDisplay opened = OpenModeDisplay(*mode, id, width, height, &vessel);
-    gOpeningInstrument = nullptr;
     Say("open %s on %s (%lux%lu): message 4 gives %s, message 1 gives %s", kDisplayNames[id],
         vessel.name, static_cast<unsigned long>(width), static_cast<unsigned long>(height),
         opened.extended ? "a display" : "0", opened.plain ? "a display" : "0");
@@ -74,7 +72,7 @@ bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height) {
         Fail("open %s: the display lies below 4 GiB, so a cut-off address would pass",
              kDisplayNames[id]);
     CheckDisplayType(mfd, gModule);
-    SetDisplayCell(*mfd, height);
+    MfdHostAccess::AttachToInstrument(*mfd, &in, height);
     in.mfd = mfd;
     return true;
 }
@@ -168,6 +166,30 @@ void SaveState() {
     }
 }
 
+void EndSession() {
+    static ScenarioStream stream;
+    OpenWriter(stream);
+    for (int id = 0; id < kDisplays; ++id)
+        if (gInstruments[id].mfd)
+            gInstruments[id].mfd->WriteStatus(&stream);
+    const int statusLines = stream.writtenCount;
+    OpenWriter(stream);
+    gEntryPoints.saveState(&stream);
+    Say("end of session: saved %d status lines and %d lines of the module's block", statusLines,
+        stream.writtenCount);
+    for (int id = 0; id < kDisplays; ++id)
+        CloseDisplay(id);
+    int destroyed = 0;
+    for (Vessel& v : gVessels)
+        if (v.fate == VesselFate::Alive) {
+            v.fate = VesselFate::SessionEnded;
+            ++destroyed;
+        }
+    Say("end of session: %d vessels destroyed without opcDeleteVessel", destroyed);
+    gEntryPoints.closeRenderViewport();
+    Say("end of session: opcCloseRenderViewport returned");
+}
+
 bool LoadModule(const char* exePath) {
     char path[260];
     const char* kRelative = "Modules\\Plugin\\Kelvane.dll";
@@ -187,7 +209,8 @@ bool LoadModule(const char* exePath) {
     for (int i = 0; i < kModuleEntryPointCount; ++i)
         if (!HasModuleEntryPoint(gEntryPoints, i))
             Fail("the module does not export %s", kModuleEntryPointNames[i]);
-    if (!gEntryPoints.saveState || !gEntryPoints.loadState || !gEntryPoints.deleteVessel)
+    if (!gEntryPoints.saveState || !gEntryPoints.loadState || !gEntryPoints.deleteVessel ||
+        !gEntryPoints.closeRenderViewport)
         return false;
     Say("GetModuleVersion: %d",
         gEntryPoints.getModuleVersion ? gEntryPoints.getModuleVersion() : 0);

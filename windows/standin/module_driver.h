@@ -37,6 +37,10 @@ void RunFrame();
 void Press(int id, int button);
 // opcSaveState, printed as the scenario's module block.
 void SaveState();
+// The session's end as the host ends one: the state is saved (each open display's status, then
+// opcSaveState; the lines are counted, not kept), the displays close, every vessel is destroyed
+// without opcDeleteVessel, and then the module's opcCloseRenderViewport runs.
+void EndSession();
 void PrintWritten(const ScenarioStream& stream);
 
 } // namespace standin

@@ -66,20 +66,24 @@ bool ReadShips() {
             }
             continue;
         }
+        // The name is the whole text before the ':', blanks trimmed: it may hold blanks.
         char* colon = strchr(text, ':');
-        if (!colon || colon == text || colon - text >= static_cast<int>(sizeof ship->name)) {
+        char* nameEnd = colon;
+        while (nameEnd && nameEnd > text && (nameEnd[-1] == ' ' || nameEnd[-1] == '\t'))
+            --nameEnd;
+        if (!colon || nameEnd == text || nameEnd - text >= static_cast<int>(sizeof ship->name)) {
             Fail("scenario line %d: '%s' is no NAME:CLASS line", i + 1, text);
             return false;
         }
-        *colon = '\0';
-        const VesselClassData* cls = FindStockClass(colon + 1);
+        *nameEnd = '\0';
+        const VesselClassData* cls = FindStockClass(SkipBlanks(colon + 1));
         if (!cls || count == kMaxVessels) {
             Fail("scenario line %d: ship %s: %s", i + 1, text,
                  cls ? "too many ships" : "not a stock class this host knows");
             return false;
         }
-        ship = &gVessels[count++];
-        ship->Make(text, *cls, 1.0);
+        ship = MakeVessel(text, *cls, 1.0);
+        ++count;
         shipHasLevels = false;
     }
     Fail("the scenario's BEGIN_SHIPS block has no END_SHIPS");
@@ -98,7 +102,7 @@ Vessel* FocusVessel() {
         if (StartsWithNoCase(text, "Ship "))
             return FindVessel(SkipBlanks(text + 5));
     }
-    return gVessels[0].exists ? &gVessels[0] : nullptr; // the host's first ship
+    return gVessels[0].fate == VesselFate::Alive ? &gVessels[0] : nullptr; // the first ship
 }
 
 } // namespace

@@ -113,7 +113,7 @@ void DeleteVessel(const Step& step) {
     for (int id = 0; id < kDisplays; ++id)
         if (gInstruments[id].mfd && gInstruments[id].vessel == vessel)
             CloseDisplay(id);
-    vessel->exists = false;
+    vessel->fate = VesselFate::Deleted;
 }
 
 void Unload() {
@@ -161,6 +161,14 @@ void RunHostStep(const Step& step) {
             Fail("the scenario has no BEGIN_%s block", gModuleName);
     } else if (strcmp(what, "delete") == 0) {
         DeleteVessel(rest);
+    } else if (strcmp(what, "end-session") == 0) {
+        EndSession();
+    } else if (strcmp(what, "new-session") == 0) {
+        MakeSmokeVessels();
+        for (const Vessel& v : gVessels)
+            if (v.fate == VesselFate::Alive)
+                Say("new session: %s (%s), vessel slot %d", v.name, v.className,
+                    static_cast<int>(&v - gVessels));
     } else if (strcmp(what, "unload") == 0) {
         Unload();
     } else {
@@ -244,12 +252,13 @@ bool ParseStep(char* text, int line, Step& step) {
 } // namespace
 
 void MakeSmokeVessels() {
-    gVessels[0].Make("GL-01", *FindStockClass("DeltaGlider"), 1.0);
-    gVessels[1].Make("PB-01", *FindStockClass("ShuttlePB"), 0.65);
+    gFocus = MakeVessel("GL-01", *FindStockClass("DeltaGlider"), 1.0);
+    MakeVessel("PB-01", *FindStockClass("ShuttlePB"), 0.65);
+    MakeVessel("CP-7", *FindStockClass("CargoPod"), 1.0);
+    MakeVessel("FD-2", *FindStockClass("FuelDepot"), 0.5);
 }
 
 int RunSmokeSteps(const char* expectPath) {
-    gFocus = &gVessels[0];
     const char* at = kSmokeSteps;
     for (int line = 1; *at; ++line) {
         const char* end = strchr(at, '\n');

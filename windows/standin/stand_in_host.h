@@ -51,10 +51,17 @@ struct ThrusterRecord {
     TankRecord* resource;
 };
 
+// Whether a vessel slot holds a vessel, and if it held one that has gone, how it went. A slot is
+// used once: a vessel that has gone stays as a tombstone until the process ends, so that the
+// module's call on it is caught instead of reaching another vessel.
+enum class VesselFate { Unused, Alive, Deleted, SessionEnded };
+
 // Tank and thruster handles are the addresses of these records.
 class Vessel : public VESSEL {
 public:
     void Make(const char* vesselName, const VesselClassData& cls, double level);
+    // The host's query `call` on this vessel: ends the run unless the vessel exists.
+    void CheckAlive(const char* call) const;
 
     char name[32];
     char className[32];
@@ -64,12 +71,22 @@ public:
     TankRecord tanks[kMaxTanks];
     int thrusterCount;
     ThrusterRecord thrusters[kMaxThrusters];
-    bool exists;
+    VesselFate fate;
 };
 
-const int kMaxVessels = 8;
+const int kMaxVessels = 12;
 extern Vessel gVessels[kMaxVessels];
+// A vessel in the next slot never used; null (with a failure) when every slot has been used.
+Vessel* MakeVessel(const char* name, const VesselClassData& cls, double level);
+// The existing vessel of that name in any case; null when there is none.
 Vessel* FindVessel(const char* name);
+
+// --- Where the simulator would crash ---
+// The exit status of a run that the simulator would not have survived.
+const int kHostCrashStatus = 3;
+// Ends the run at once: the transcript so far is flushed, and one line goes to stderr,
+// "orbiter.exe: the module called CALL REASON; the simulator would crash here".
+[[noreturn]] void HostCrash(const char* call, const char* reason, const char* vesselName = nullptr);
 
 // --- Display modes ---
 const int kMaxModes = 4;
@@ -90,7 +107,6 @@ struct Instrument {
     int displayInvalidations; // MFD::InvalidateDisplay calls
     RedrawSchedule schedule;
 };
-extern Instrument* gOpeningInstrument;
 // The MFD base class reports its construction and destruction, so the run can tell what became
 // of a display object.
 void NoteMfdConstructed(const void* mfd);

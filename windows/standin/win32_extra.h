@@ -27,6 +27,7 @@ typedef unsigned char BYTE;
 #define LOAD_LIBRARY_AS_DATAFILE 0x00000002
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+#define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
 
 struct FILETIME {
     DWORD dwLowDateTime, dwHighDateTime;
@@ -75,6 +76,10 @@ DWORD WINAPI GetFileVersionInfoSizeA(LPCSTR path, DWORD* handle);
 BOOL WINAPI GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD size, void* data);
 BOOL WINAPI VerQueryValueA(const void* record, LPCSTR subBlock, void** value, UINT* length);
 BOOL WINAPI FreeLibrary(HMODULE module);
+HANDLE WINAPI GetStdHandle(DWORD which);
+BOOL WINAPI WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, void* overlapped);
+HANDLE WINAPI GetCurrentProcess();
+BOOL WINAPI TerminateProcess(HANDLE process, UINT status);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, char* path, DWORD size);
 LPVOID WINAPI VirtualAlloc(LPVOID address, size_t size, DWORD type, DWORD protect);
 BOOL WINAPI VirtualFree(LPVOID address, size_t size, DWORD type);
