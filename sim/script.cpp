@@ -172,8 +172,9 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
     AddCommand({"save", "FILE", "save the scenario to FILE, as the host saves it", 1, 1,
                 [&s](const Arguments& a) { s.SaveFile(a[0]); }});
     AddCommand({"load", "FILE",
-                "end this session (displays close, vessels are deleted) and start scenario FILE", 1,
-                1, [&s](const Arguments& a) { s.LoadFile(a[0]); }});
+                "end this session as the host does (displays close, vessels go, the module is "
+                "told) and start scenario FILE",
+                1, 1, [&s](const Arguments& a) { s.LoadFile(a[0]); }});
 }
 
 void ScriptInterpreter::AddCommand(Command command) {
