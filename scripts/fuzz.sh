@@ -19,10 +19,16 @@ if [ ${#targets[@]} -eq 0 ]; then
   targets=(number_format read_status load_state vessel_class scenario_file)
 fi
 
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER="$KELVANE_LLVM_BIN/clang" \
+mkdir -p build-fuzz
+# Quiet when it works; the build's own messages when it does not.
+if ! { cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER="$KELVANE_LLVM_BIN/clang" \
   -DCMAKE_CXX_COMPILER="$KELVANE_LLVM_BIN/clang++" \
-  -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j"$KELVANE_JOBS" --target fuzzers >/dev/null
+  -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF &&
+  cmake --build build-fuzz -j"$KELVANE_JOBS" --target fuzzers; } >build-fuzz/build.log 2>&1; then
+  echo "fuzz: the fuzz targets did not build:" >&2
+  tail -40 build-fuzz/build.log >&2
+  exit 1
+fi
 
 mkdir -p build-fuzz/artifacts
 failed=()
