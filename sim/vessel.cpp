@@ -89,6 +89,16 @@ size_t TombstoneCount() {
     return g_tombstones;
 }
 
+void FreeTombstones() {
+    if (Host::Current())
+        return; // a host still runs, and its module may hold any of them
+    while (Vessel* v = g_newestTombstone) {
+        g_newestTombstone = v->olderTombstone_;
+        delete v;
+    }
+    g_tombstones = 0;
+}
+
 void Vessel::CheckAlive(const char* call) const {
     if (fate_ == VesselFate::Deleted)
         HostCrash(call, std::string("on the vessel ") + buriedName_ + ", which has been deleted");

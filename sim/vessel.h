@@ -98,6 +98,7 @@ private:
     friend class ::VESSEL;
     friend void KeepTombstone(std::unique_ptr<Vessel> vessel, VesselFate fate);
     friend const Vessel* FindTombstone(const void* handle);
+    friend void FreeTombstones();
 
     struct Body {
         std::string name;
@@ -138,5 +139,10 @@ void KeepTombstone(std::unique_ptr<Vessel> vessel, VesselFate fate);
 const Vessel* FindTombstone(const void* handle);
 // How many tombstones the process keeps: each is one allocation that is never given back.
 size_t TombstoneCount();
+// Frees every tombstone once no host runs any more, so that no module can hold a vessel's
+// pointer; does nothing while one does. For a program that goes on after its hosts have gone:
+// the fuzz targets between two inputs, whose leak check would otherwise scan the whole heap
+// after every input.
+void FreeTombstones();
 
 } // namespace sim
