@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace sim {
 namespace {
@@ -90,7 +91,8 @@ public:
     // Up to `count` leading numbers of the item, read as sscanf reads them; returns how many
     // were read (0: the item is absent). A value that is not a usable number is passed over
     // with a warning and the next file of the chain is asked.
-    int Numbers(const char* key, int count, double* out, const char* expected) const {
+    int Numbers(const char* key, int count, double* out, const char* expected,
+                double largest = std::numeric_limits<double>::max()) const {
         for (const ClassLines& file : chain_) {
             const ItemLine* item = FirstLine(file, key);
             if (!item)
@@ -102,7 +104,7 @@ public:
                              : std::sscanf(item->value.c_str(), "%lf %lf %lf", &v[0], &v[1], &v[2]);
             bool usable = read >= 1;
             for (int i = 0; usable && i < read; ++i)
-                usable = std::isfinite(v[i]) && v[i] >= 0;
+                usable = std::isfinite(v[i]) && v[i] >= 0 && v[i] <= largest;
             if (!usable) {
                 warnings_.push_back(file.path + ":" + std::to_string(item->line) +
                                     ": passed over '" + item->key + " = " + item->value +
@@ -116,9 +118,10 @@ public:
         return 0;
     }
 
-    std::optional<double> Number(const char* key, const char* expected) const {
+    std::optional<double> Number(const char* key, const char* expected,
+                                 double largest = std::numeric_limits<double>::max()) const {
         double v = 0;
-        if (Numbers(key, 1, &v, expected) == 0)
+        if (Numbers(key, 1, &v, expected, largest) == 0)
             return std::nullopt;
         return v;
     }
@@ -255,7 +258,11 @@ HostClassReading ReadHostClass(const ClassFileText& file, const std::string& cla
         cls.emptyMass = *mass;
     else if (!fromModule)
         cls.emptyMass = kDefaultMass;
-    const double size = items.Number("Size", "a radius in m, 0 or more").value_or(kDefaultSize);
+    // The moments worked out from the size are 2 * size: a larger size would give none.
+    const double size = items
+                            .Number("Size", "a radius in m, from 0 to half the largest number",
+                                    std::numeric_limits<double>::max() / 2)
+                            .value_or(kDefaultSize);
     double inertia[3] = {2 * size, 2 * size, size};
     const int given =
         items.Numbers("Inertia", 3, inertia, "three moments of inertia in m^2, each 0 or more");

@@ -310,13 +310,15 @@ TEST(HostClassForm, ItemsFollowTheHostsReadingRules) {
          {},
          0,
          {"1: passed over 'Mass = heavy': expected a mass in kg, 0 or more"}},
-        {"Mass = -5\nSize = inf\n",
+        // A size whose moments (2 * size) would overflow is no size.
+        {"Mass = -5\nSize = 1e308\n",
          1000,
          {{20, 20, 10}},
          {},
          0,
          {"1: passed over 'Mass = -5': expected a mass in kg, 0 or more",
-          "2: passed over 'Size = inf': expected a radius in m, 0 or more"}},
+          "2: passed over 'Size = 1e308': expected a radius in m, from 0 to half the largest "
+          "number"}},
         {"Size = 4\nInertia = 1 x 3\n", 1000, {{1, 8, 4}}, {}, 0, {}},
         {"Inertia = 1 2 3 4\n", 1000, {{1, 2, 3}}, {}, 0, {}},
         {"; a station\nBEGIN_DOCKLIST\n0 10 0  0 1 0  0 0 1\nEND_DOCKLIST\nMass = 5\n",
