@@ -104,19 +104,15 @@ void MfdRegistry::DeleteVessel(VESSEL* vessel) {
     });
 }
 
-void MfdRegistry::EndSession() {
-    ReleaseRecords();
-}
-
 void MfdRegistry::ReleaseRegistry() {
     if (released)
         return;
     released = true;
-    ReleaseRecords();
+    EndSession();
     oapiUnregisterMFDMode(modeId);
 }
 
-void MfdRegistry::ReleaseRecords() {
+void MfdRegistry::EndSession() {
     // Records of deleted vessels that open displays still hold belong to nobody else.
     for (size_t i = 0; i < openDisplays.Size(); ++i) {
         MfdSettings* record = openDisplays.At(i)->Settings();

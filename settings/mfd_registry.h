@@ -21,7 +21,8 @@ public:
     void DeleteVessel(VESSEL* vessel);
     void SaveState(ScenarioHandle scn) const;
     void LoadState(ScenarioHandle scn);
-    // The session's end: every record goes, and every display is forgotten. The mode stays.
+    // The session's end: every record goes, also those of deleted vessels that open displays
+    // still hold, and every display is forgotten. The mode stays.
     void EndSession();
     void ReleaseRegistry();
 
@@ -34,9 +35,6 @@ public:
 
 private:
     bool HeldByOpenDisplay(const MfdSettings* record, const KelvaneMfd* except) const;
-    // Releases every record, also those of deleted vessels that open displays still hold, and
-    // empties both lists.
-    void ReleaseRecords();
 
     HINSTANCE moduleHandle;
     int modeId;

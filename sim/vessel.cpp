@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <type_traits>
 
 namespace sim {
 namespace {
@@ -12,18 +13,6 @@ namespace {
 // The newest tombstone; each links to the one before it. Never freed while the process runs.
 Vessel* g_newestTombstone = nullptr;
 size_t g_tombstones = 0;
-
-// The record behind a handle of any vessel of the running host, as the host reads through a
-// handle whichever vessel is asked; null when the handle is none.
-template <class Record> const Record* FindRecord(const void* handle, bool tank) {
-    Host* host = Host::Current();
-    if (!host)
-        return nullptr;
-    for (const auto& v : host->Vessels())
-        if (v->HandedOut(handle, tank))
-            return static_cast<const Record*>(handle);
-    return nullptr;
-}
 
 } // namespace
 
@@ -145,24 +134,18 @@ void Vessel::LogCall(const char* what) const {
         callLog->emplace_back(what);
 }
 
-const Tank& Vessel::TankOf(PROPELLANT_HANDLE h, const char* call) const {
+template <class Record> const Record& Vessel::ReadThrough(const void* h, const char* call) const {
+    constexpr bool tank = std::is_same<Record, Tank>::value;
     if (!h)
         HostCrash(call, "with a null handle");
-    if (HandedOut(h, true))
-        return *static_cast<const Tank*>(h);
-    if (const Tank* other = FindRecord<Tank>(h, true))
-        return *other;
-    HostCrash(call, "with a handle that is no tank of a vessel that exists");
-}
-
-const Thruster& Vessel::ThrusterOf(THRUSTER_HANDLE h, const char* call) const {
-    if (!h)
-        HostCrash(call, "with a null handle");
-    if (HandedOut(h, false))
-        return *static_cast<const Thruster*>(h);
-    if (const Thruster* other = FindRecord<Thruster>(h, false))
-        return *other;
-    HostCrash(call, "with a handle that is no thruster of a vessel that exists");
+    bool handedOut = HandedOut(h, tank);
+    if (Host* host = Host::Current())
+        for (size_t i = 0; !handedOut && i < host->Vessels().size(); ++i)
+            handedOut = host->Vessels()[i]->HandedOut(h, tank);
+    if (!handedOut)
+        HostCrash(call, tank ? "with a handle that is no tank of a vessel that exists"
+                             : "with a handle that is no thruster of a vessel that exists");
+    return *static_cast<const Record*>(h);
 }
 
 } // namespace sim
@@ -217,35 +200,35 @@ THRUSTER_HANDLE VESSEL::GetThrusterHandleByIndex(DWORD index) const {
 
 double VESSEL::GetPropellantMass(PROPELLANT_HANDLE tank) const {
     const char* call = "VESSEL::GetPropellantMass";
-    return Self(this, call).TankOf(tank, call).mass;
+    return Self(this, call).ReadThrough<sim::Tank>(tank, call).mass;
 }
 
 double VESSEL::GetPropellantMaxMass(PROPELLANT_HANDLE tank) const {
     const char* call = "VESSEL::GetPropellantMaxMass";
-    return Self(this, call).TankOf(tank, call).capacity;
+    return Self(this, call).ReadThrough<sim::Tank>(tank, call).capacity;
 }
 
 double VESSEL::GetThrusterMax0(THRUSTER_HANDLE thruster) const {
     const char* call = "VESSEL::GetThrusterMax0";
-    return Self(this, call).ThrusterOf(thruster, call).spec.max0;
+    return Self(this, call).ReadThrough<sim::Thruster>(thruster, call).spec.max0;
 }
 
 double VESSEL::GetThrusterIsp0(THRUSTER_HANDLE thruster) const {
     const char* call = "VESSEL::GetThrusterIsp0";
-    return Self(this, call).ThrusterOf(thruster, call).spec.isp0;
+    return Self(this, call).ReadThrough<sim::Thruster>(thruster, call).spec.isp0;
 }
 
 void VESSEL::GetThrusterRef(THRUSTER_HANDLE thruster, VECTOR3& pos) const {
     const char* call = "VESSEL::GetThrusterRef";
-    pos = Self(this, call).ThrusterOf(thruster, call).spec.pos;
+    pos = Self(this, call).ReadThrough<sim::Thruster>(thruster, call).spec.pos;
 }
 
 void VESSEL::GetThrusterDir(THRUSTER_HANDLE thruster, VECTOR3& dir) const {
     const char* call = "VESSEL::GetThrusterDir";
-    dir = Self(this, call).ThrusterOf(thruster, call).spec.dir;
+    dir = Self(this, call).ReadThrough<sim::Thruster>(thruster, call).spec.dir;
 }
 
 PROPELLANT_HANDLE VESSEL::GetThrusterResource(THRUSTER_HANDLE thruster) const {
     const char* call = "VESSEL::GetThrusterResource";
-    return Self(this, call).ThrusterOf(thruster, call).resource;
+    return Self(this, call).ReadThrough<sim::Thruster>(thruster, call).resource;
 }

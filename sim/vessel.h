@@ -117,10 +117,9 @@ private:
         std::unordered_set<const void*> thrusterHandles;
     };
 
-    // The handle's record, as the host reads through a handle: the vessel's own or another
-    // existing vessel's. Ends the run for a null handle or one that is no such record.
-    const Tank& TankOf(PROPELLANT_HANDLE h, const char* call) const;
-    const Thruster& ThrusterOf(THRUSTER_HANDLE h, const char* call) const;
+    // The handle's Tank or Thruster, as the host reads through a handle: the vessel's own or
+    // another existing vessel's. Ends the run for a null handle or one that is no such record.
+    template <class Record> const Record& ReadThrough(const void* h, const char* call) const;
     // Gives back everything but the object itself; the vessel is a tombstone from now on.
     void Bury(VesselFate fate);
 

@@ -21,24 +21,26 @@ const Vessel& Self(const VESSEL* vessel, const char* call) {
 
 // The host reads straight through a handle: that of any existing vessel's tank or thruster
 // answers, a null one or any other ends the run.
-const TankRecord& TankOf(void* handle, const char* call) {
+template <class Record, int N>
+const Record& ReadThrough(void* handle, const char* call, int Vessel::*count,
+                          Record (Vessel::*records)[N], const char* none) {
     if (!handle)
         HostCrash(call, "with a null handle");
     for (const Vessel& v : gVessels)
-        for (int i = 0; v.fate == VesselFate::Alive && i < v.tankCount; ++i)
-            if (handle == &v.tanks[i])
-                return v.tanks[i];
-    HostCrash(call, "with a handle that is no tank of a vessel that exists");
+        for (int i = 0; v.fate == VesselFate::Alive && i < v.*count; ++i)
+            if (handle == &(v.*records)[i])
+                return (v.*records)[i];
+    HostCrash(call, none);
+}
+
+const TankRecord& TankOf(void* handle, const char* call) {
+    return ReadThrough(handle, call, &Vessel::tankCount, &Vessel::tanks,
+                       "with a handle that is no tank of a vessel that exists");
 }
 
 const ThrusterRecord& ThrusterOf(void* handle, const char* call) {
-    if (!handle)
-        HostCrash(call, "with a null handle");
-    for (const Vessel& v : gVessels)
-        for (int i = 0; v.fate == VesselFate::Alive && i < v.thrusterCount; ++i)
-            if (handle == &v.thrusters[i])
-                return v.thrusters[i];
-    HostCrash(call, "with a handle that is no thruster of a vessel that exists");
+    return ReadThrough(handle, call, &Vessel::thrusterCount, &Vessel::thrusters,
+                       "with a handle that is no thruster of a vessel that exists");
 }
 
 void SetVector(VECTOR3& to, const double (&from)[3]) {
