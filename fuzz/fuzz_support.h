@@ -46,7 +46,7 @@ inline sim::ModuleExports LinkedModule() {
 // Frees the vessels the host kept as tombstones once the host below has gone: the module is
 // unloaded by then and holds no vessel, and the fuzzer's leak check counts what an input leaves.
 struct TombstoneSweep {
-    ~TombstoneSweep() { sim::FreeTombstones(); }
+    ~TombstoneSweep() { host_model::FreeTombstones(); }
 };
 
 // A host with the module linked in, unloaded (and every record released) when it goes.

@@ -56,11 +56,11 @@ struct Loaded {
     MfdSettings settings;
 };
 
-std::vector<Loaded> Records(sim::Host& host) {
+std::vector<Loaded> Records() {
     std::vector<Loaded> out;
     for (size_t i = 0; i < gRegistry->RecordCount(); ++i) {
         const MfdSettings& r = *gRegistry->RecordAt(i);
-        Check(r.vessel != nullptr && host.KnowsVessel(static_cast<sim::Vessel*>(r.vessel)),
+        Check(r.vessel != nullptr && host_model::IsLiveVessel(r.vessel),
               "a record kept for a vessel that is not here");
         out.push_back({static_cast<sim::Vessel*>(r.vessel)->Name(), r});
     }
@@ -86,7 +86,7 @@ void CheckLoadState(const uint8_t* data, size_t size) {
     world.host.LoadState(reader);
     Check(reader.Position() <= FirstEnd(lines) + 1, "load read past the block's END");
 
-    const std::vector<Loaded> loaded = Records(world.host);
+    const std::vector<Loaded> loaded = Records();
     for (const Loaded& r : loaded) {
         Check(r.settings.owner == nullptr, "a loaded record has an owner");
         Check(ValidSettings(r.settings), "a setting without a definite value",
@@ -101,7 +101,7 @@ void CheckLoadState(const uint8_t* data, size_t size) {
     AddVessels(world.host, ships);
     sim::ScenarioReader again(saved);
     world.host.LoadState(again);
-    const std::vector<Loaded> back = Records(world.host);
+    const std::vector<Loaded> back = Records();
     Check(back.size() == loaded.size(), "saved records load back as another number",
           std::to_string(loaded.size()) + " / " + std::to_string(back.size()));
     for (size_t i = 0; i < back.size(); ++i) {
@@ -115,7 +115,7 @@ void CheckLoadState(const uint8_t* data, size_t size) {
 
     // Displays take the loaded records up and draw every page with them.
     for (const auto& vessel : world.host.Vessels()) {
-        world.host.SetFocus(vessel.get());
+        world.host.SetFocus(vessel);
         for (int id : {0, 1, 5})
             Check(world.host.OpenDisplay(id, "Kelvane"), "display did not open");
         for (int id : {0, 1, 5})

@@ -250,7 +250,7 @@ void Cockpit::PressButton(int display, int button) {
 }
 
 void Cockpit::NextShip(int step) {
-    const auto& vessels = host_.Vessels();
+    const std::vector<Vessel*> vessels = host_.Vessels();
     if (vessels.empty()) {
         status_ = "The scenario has no ships.";
         return;
@@ -261,13 +261,13 @@ void Cockpit::NextShip(int step) {
     }
     long index = 0;
     for (size_t i = 0; i < vessels.size(); ++i)
-        if (vessels[i].get() == host_.Focus())
+        if (vessels[i] == host_.Focus())
             index = static_cast<long>(i);
     const long n = static_cast<long>(vessels.size());
     index = ((index + step) % n + n) % n;
-    Vessel* next = vessels[static_cast<size_t>(index)].get();
+    Vessel* next = vessels[static_cast<size_t>(index)];
     host_.SetFocus(next);
-    status_ = "Focus: " + next->Name() + " (" + next->ClassName() + ")";
+    status_ = "Focus: " + std::string(next->Name()) + " (" + next->ClassName() + ")";
 }
 
 void Cockpit::OpenDisplay(int display) {
@@ -342,7 +342,7 @@ void Cockpit::ChangeTank(double step) {
     Vessel* vessel = nullptr;
     size_t tank = 0;
     if (!SelectedTank(vessel, tank)) {
-        status_ = vessel ? vessel->Name() + " has no tanks." : "There is no ship.";
+        status_ = vessel ? std::string(vessel->Name()) + " has no tanks." : "There is no ship.";
         return;
     }
     const double before = vessel->TankLevel(tank);
@@ -352,7 +352,8 @@ void Cockpit::ChangeTank(double step) {
                    kTankStep;
     level = std::clamp(level, 0.0, 1.0);
     vessel->SetTankLevel(tank, level);
-    status_ = vessel->Name() + " tank " + std::to_string(tank + 1) + ": " + Percent(level);
+    status_ =
+        std::string(vessel->Name()) + " tank " + std::to_string(tank + 1) + ": " + Percent(level);
     if (level == before)
         status_ += step > 0 ? " (full)" : " (empty)";
 }
@@ -410,7 +411,7 @@ void Cockpit::RenderPanel(CockpitScreen& screen, int display, int left, int widt
 
     // Title rule: ─ Left · Kelvane · t/T: tank 2 ───
     std::string title = DisplayName(display);
-    title += open ? " · " + host_.DisplayAt(display)->mode : std::string(" · off");
+    title += open ? " · " + host_.ModeOf(display) : std::string(" · off");
     Vessel* vessel = nullptr;
     size_t tank = 0;
     if (display == (host_.IsOpen(active_) ? active_ : OtherDisplay(active_)) && open &&
@@ -494,13 +495,13 @@ CockpitScreen Cockpit::Render(int columns, int rows) {
     // Heading.
     std::string heading = " KELVANE COCKPIT";
     if (Vessel* focus = host_.Focus()) {
-        const auto& vessels = host_.Vessels();
+        const std::vector<Vessel*> vessels = host_.Vessels();
         size_t index = 0;
         for (size_t i = 0; i < vessels.size(); ++i)
-            if (vessels[i].get() == focus)
+            if (vessels[i] == focus)
                 index = i;
-        heading += "   Focus: " + focus->Name() + " (" + focus->ClassName() + "), ship " +
-                   std::to_string(index + 1) + " of " + std::to_string(vessels.size());
+        heading += "   Focus: " + std::string(focus->Name()) + " (" + focus->ClassName() +
+                   "), ship " + std::to_string(index + 1) + " of " + std::to_string(vessels.size());
     } else {
         heading += "   No ships";
     }

@@ -1,6 +1,6 @@
 #include "sim/frame_text.h"
 
-#include "host_rules/drawn_text.h"
+#include "host_model/drawn_text.h"
 
 namespace sim {
 

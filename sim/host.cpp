@@ -1,68 +1,67 @@
 #include "sim/host.h"
 
+#include "sim/host_crash.h"
+
 #include <dlfcn.h>
-#include <strings.h>
+#include <string.h>
 
 #include <stdexcept>
 
 namespace sim {
 namespace {
 
-Host* g_current = nullptr;
-
 // A handle for a module linked into the program: any unique address serves.
 char g_linkedModuleTag;
+ModuleExports g_linkedExports;
+bool g_linked = false;
+
+Instrument& Require(int id) {
+    if (!host_model::IsOpen(id))
+        throw std::runtime_error("display " + DisplayName(id) + " is not open");
+    return host_model::gHost.displays[id];
+}
 
 } // namespace
 
-std::string DisplayName(int id) {
-    if (id == MFD_LEFT)
-        return "Left";
-    if (id == MFD_RIGHT)
-        return "Right";
-    return std::to_string(id + 1);
+host_model::VesselFigures FiguresOf(const VesselClass& cls,
+                                    std::vector<host_model::ThrusterFigures>& thrusters) {
+    thrusters.clear();
+    for (const ThrusterSpec& t : cls.thrusters)
+        thrusters.push_back({t.pos, t.dir, t.max0, t.isp0, t.tank, -1});
+    return {cls.name.c_str(),
+            cls.emptyMass,
+            cls.pmi,
+            static_cast<int>(cls.tankCapacities.size()),
+            cls.tankCapacities.data(),
+            static_cast<int>(thrusters.size()),
+            thrusters.data()};
 }
 
-Host::Host() : previous_(g_current) {
-    g_current = this;
-}
-
-Host::~Host() {
-    CloseAllDisplays();
-    if (moduleLoaded_)
-        UnloadModule();
-    DestroyVessels();
-    g_current = previous_;
-}
-
-Host* Host::Current() {
-    return g_current;
-}
-
-HINSTANCE Host::LinkedModuleHandle() const {
+HINSTANCE Host::LinkedModuleHandle() {
     return reinterpret_cast<HINSTANCE>(&g_linkedModuleTag);
 }
 
-FARPROC Host::LinkedExport(const char* name) const {
-    return linked_ ? ModuleEntryPointNamed(exports_, name) : nullptr;
+std::string DisplayName(int id) {
+    return host_model::DisplayName(id);
 }
 
-void Host::ResolveExports(HINSTANCE handle) {
-    exports_ = FindModuleEntryPoints(handle);
-    moduleLoaded_ = true;
+Host::Host() {
+    host_model::StartHost("kelvane-sim", kDisplayCount);
+}
+
+Host::~Host() {
+    host_model::CloseAllDisplays();
+    UnloadModule();
+    host_model::StopHost();
 }
 
 void Host::LoadModuleFile(const std::string& path) {
-    if (moduleLoaded_)
+    if (ModuleLoaded())
         throw std::runtime_error("a module is already loaded");
-    moduleFileName_ = path.substr(path.find_last_of('/') + 1);
-    char name[256];
-    ModuleNameOf(moduleFileName_.c_str(), name, sizeof name);
-    moduleName_ = name;
     library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library_)
         throw std::runtime_error(std::string("cannot load module: ") + dlerror());
-    if (!moduleLoaded_) {
+    if (!ModuleLoaded()) {
         dlclose(library_);
         library_ = nullptr;
         throw std::runtime_error("module " + path + " did not call InitLib when it was loaded");
@@ -70,194 +69,96 @@ void Host::LoadModuleFile(const std::string& path) {
 }
 
 void Host::LinkModule(const ModuleExports& exports) {
-    if (moduleLoaded_)
+    if (ModuleLoaded())
         throw std::runtime_error("a module is already loaded");
-    exports_ = exports;
-    linked_ = true;
-    moduleName_ = "Kelvane";
-    moduleFileName_ = "Kelvane.so"; // as the program loads it from Modules/Plugin
+    g_linkedExports = exports;
+    g_linked = true;
     InitLib(LinkedModuleHandle());
 }
 
 void Host::UnloadModule() {
-    if (!moduleLoaded_)
+    if (!ModuleLoaded())
         return;
-    CloseAllDisplays();
+    host_model::CloseAllDisplays();
     if (library_) {
         dlclose(library_); // the module's unload hook runs its detach step
         library_ = nullptr;
-    } else if (exports_.exitModule) {
-        exports_.exitModule(LinkedModuleHandle());
+    } else if (Module().exitModule) {
+        Module().exitModule(LinkedModuleHandle());
     }
-    exports_ = ModuleExports{};
-    moduleLoaded_ = false;
-    linked_ = false;
+    host_model::gHost.module = ModuleExports{};
+    host_model::gHost.moduleLoaded = false;
+    g_linked = false;
+}
+
+std::vector<std::string> Host::Log() const {
+    return std::vector<std::string>(host_model::gHost.log,
+                                    host_model::gHost.log + host_model::gHost.logCount);
 }
 
 Vessel& Host::AddVessel(const std::string& name, const VesselClass& cls) {
     if (FindVessel(name))
         throw std::runtime_error("a vessel named " + name + " exists already");
-    vessels_.push_back(std::make_unique<Vessel>(name, cls));
-    if (!focus_)
-        focus_ = vessels_.back().get();
-    return *vessels_.back();
+    std::vector<host_model::ThrusterFigures> thrusters;
+    return *host_model::AddVessel(name.c_str(), FiguresOf(cls, thrusters));
 }
 
 Vessel* Host::FindVessel(const std::string& name) const {
-    for (const auto& v : vessels_)
-        if (strcasecmp(v->Name().c_str(), name.c_str()) == 0)
-            return v.get();
-    return nullptr;
+    return host_model::FindVessel(name.c_str());
 }
 
-bool Host::KnowsVessel(const void* handle) const {
-    for (const auto& v : vessels_)
-        if (static_cast<const void*>(v.get()) == handle)
-            return true;
-    return false;
+std::vector<Vessel*> Host::Vessels() const {
+    return std::vector<Vessel*>(host_model::gHost.vessels,
+                                host_model::gHost.vessels + host_model::gHost.vesselCount);
 }
 
 void Host::DeleteVessel(const std::string& name) {
     Vessel* v = FindVessel(name);
     if (!v)
         throw std::runtime_error("no vessel named " + name);
-    if (moduleLoaded_ && exports_.deleteVessel)
-        exports_.deleteVessel(static_cast<OBJHANDLE>(v));
-    for (auto& d : displays_)
-        if (d && d->vessel == v)
-            CloseDisplay(d->id);
-    for (auto it = vessels_.begin(); it != vessels_.end(); ++it) {
-        if (it->get() == v) {
-            KeepTombstone(std::move(*it), VesselFate::Deleted);
-            vessels_.erase(it);
-            break;
-        }
-    }
-    if (focus_ == v)
-        focus_ = vessels_.empty() ? nullptr : vessels_.front().get();
-}
-
-void Host::DestroyVessels() {
-    for (auto& v : vessels_)
-        KeepTombstone(std::move(v), VesselFate::SessionEnded);
-    vessels_.clear();
-    focus_ = nullptr;
-}
-
-void Host::EndSession() {
-    if (moduleLoaded_) {
-        for (int id = 0; id < kDisplayCount; ++id)
-            if (IsOpen(id))
-                WriteStatus(id);
-        SaveState();
-    }
-    CloseAllDisplays();
-    DestroyVessels();
-    if (moduleLoaded_ && exports_.closeRenderViewport)
-        exports_.closeRenderViewport();
-}
-
-void Host::SetFocus(Vessel* vessel) {
-    struct Reopen {
-        int id;
-        std::string mode;
-        DWORD w, h;
-    };
-    std::vector<Reopen> reopen;
-    for (auto& d : displays_)
-        if (d)
-            reopen.push_back({d->id, d->mode, d->width, d->height});
-    CloseAllDisplays();
-    focus_ = vessel;
-    for (const Reopen& r : reopen)
-        OpenDisplay(r.id, r.mode, r.w, r.h);
-}
-
-int Host::RegisterMode(const MFDMODESPEC& spec) {
-    modes_.push_back(spec);
-    modeNames_.push_back(spec.name ? spec.name : "");
-    return static_cast<int>(modes_.size()) - 1;
-}
-
-bool Host::UnregisterMode(int id) {
-    if (id < 0 || static_cast<size_t>(id) >= modes_.size() || !modes_[id])
-        return false;
-    modes_[id].reset();
-    return true;
+    if (!host_model::DeleteVessel(v))
+        throw std::runtime_error("vessel " + name +
+                                 " is the last one: the host deletes no vessel that nothing "
+                                 "else could take the focus from");
 }
 
 const MFDMODESPEC* Host::FindMode(const std::string& name) const {
-    for (size_t i = 0; i < modes_.size(); ++i)
-        if (modes_[i] && strcasecmp(modeNames_[i].c_str(), name.c_str()) == 0)
-            return &*modes_[i];
-    return nullptr;
+    return host_model::FindMode(name.c_str());
 }
 
 size_t Host::ModeCount() const {
     size_t n = 0;
-    for (const auto& m : modes_)
-        n += m ? 1 : 0;
+    for (int i = 0; i < host_model::gHost.modeCount; ++i)
+        n += host_model::gHost.modes[i].registered ? 1 : 0;
     return n;
 }
 
 bool Host::OpenDisplay(int id, const std::string& mode, DWORD width, DWORD height) {
     if (id < 0 || id >= kDisplayCount)
         throw std::out_of_range("display id must be 0 to 11");
-    if (displays_[id])
+    if (IsOpen(id))
         return true;
-    const MFDMODESPEC* spec = FindMode(mode);
-    if (!spec || !focus_)
-        return false;
-    auto instrument = std::make_unique<Instrument>();
-    instrument->id = id;
-    instrument->width = width;
-    instrument->height = height;
-    instrument->mode = mode;
-    instrument->vessel = focus_;
-    MFD* mfd = OpenModeDisplay(*spec, id, width, height, focus_).display;
-    if (!mfd)
-        return false;
-    MfdHostAccess::AttachToInstrument(*mfd, instrument.get(), height);
-    instrument->mfd = mfd;
-    displays_[id] = std::move(instrument);
-    return true;
-}
-
-bool Host::IsOpen(int id) const {
-    return id >= 0 && id < kDisplayCount && displays_[id] != nullptr;
-}
-
-void Host::CloseDisplay(int id) {
-    if (!IsOpen(id))
-        return;
-    std::unique_ptr<Instrument> d = std::move(displays_[id]);
-    delete d->mfd; // the host destroys the display through its virtual destructor
-}
-
-void Host::CloseAllDisplays() {
-    for (int id = 0; id < kDisplayCount; ++id)
-        CloseDisplay(id);
+    return host_model::OpenDisplay(id, mode.c_str(), width, height, host_model::OpenedBy::Pilot)
+               .display != nullptr;
 }
 
 Instrument* Host::DisplayAt(int id) {
-    return IsOpen(id) ? displays_[id].get() : nullptr;
+    return IsOpen(id) ? &host_model::gHost.displays[id] : nullptr;
 }
 
-static Instrument& Require(Host& host, int id) {
-    Instrument* d = host.DisplayAt(id);
-    if (!d)
-        throw std::runtime_error("display " + DisplayName(id) + " is not open");
-    return *d;
+std::string Host::ModeOf(int id) const {
+    const MFDMODESPEC& spec = host_model::gHost.modes[Require(id).mode].spec;
+    return spec.name ? spec.name : "";
 }
 
 Frame Host::Draw(int id) {
-    Instrument& d = Require(*this, id);
+    Instrument& d = Require(id);
     DeviceContext dc;
     DWORD cw, ch;
     CellSizeFor(d.height, cw, ch);
     dc.cellWidth = static_cast<int>(cw);
     d.mfd->Update(&dc);
-    NoteRedraw(d.schedule, clock_);
+    host_model::NoteRedraw(id);
     Frame frame;
     frame.width = static_cast<int>(d.width);
     frame.height = static_cast<int>(d.height);
@@ -270,20 +171,20 @@ Frame Host::Draw(int id) {
 }
 
 std::vector<ScheduledRedraw> Host::RunFrame(double seconds) {
-    AdvanceFrame(clock_, seconds);
+    host_model::AdvanceClock(seconds);
     std::vector<ScheduledRedraw> redraws;
     for (int id = 0; id < kDisplayCount; ++id)
-        if (displays_[id] && RedrawDue(displays_[id]->schedule, clock_))
+        if (host_model::RedrawDue(id))
             redraws.push_back({id, Draw(id)});
     return redraws;
 }
 
 bool Host::Press(int id, int button, int event) {
-    return Require(*this, id).mfd->ConsumeButton(button, event);
+    return Require(id).mfd->ConsumeButton(button, event);
 }
 
 std::optional<std::string> Host::Label(int id, int button) {
-    const char* label = Require(*this, id).mfd->ButtonLabel(button);
+    const char* label = Require(id).mfd->ButtonLabel(button);
     if (!label)
         return std::nullopt;
     return std::string(label);
@@ -291,7 +192,7 @@ std::optional<std::string> Host::Label(int id, int button) {
 
 std::vector<std::string> Host::Menu(int id) {
     const MFDBUTTONMENU* menu = nullptr;
-    int n = Require(*this, id).mfd->ButtonMenu(&menu);
+    const int n = Require(id).mfd->ButtonMenu(&menu);
     std::vector<std::string> lines;
     for (int i = 0; menu && i < n; ++i)
         lines.push_back(menu[i].line1 ? menu[i].line1 : "");
@@ -300,24 +201,79 @@ std::vector<std::string> Host::Menu(int id) {
 
 std::vector<std::string> Host::WriteStatus(int id) {
     ScenarioWriter writer;
-    Require(*this, id).mfd->WriteStatus(static_cast<FILEHANDLE>(&writer));
+    Require(id).mfd->WriteStatus(writer.Handle());
     return writer.Lines();
 }
 
 void Host::ReadStatus(int id, ScenarioReader& reader) {
-    Require(*this, id).mfd->ReadStatus(static_cast<FILEHANDLE>(&reader));
+    Require(id).mfd->ReadStatus(reader.Handle());
 }
 
 std::vector<std::string> Host::SaveState() {
     ScenarioWriter writer;
-    if (moduleLoaded_ && exports_.saveState)
-        exports_.saveState(static_cast<FILEHANDLE>(&writer));
+    if (ModuleLoaded() && Module().saveState)
+        Module().saveState(writer.Handle());
     return writer.Lines();
 }
 
 void Host::LoadState(ScenarioReader& reader) {
-    if (moduleLoaded_ && exports_.loadState)
-        exports_.loadState(static_cast<FILEHANDLE>(&reader));
+    if (ModuleLoaded() && Module().loadState)
+        Module().loadState(reader.Handle());
+}
+
+ScenarioReader::ScenarioReader(std::vector<std::string> lines, size_t start)
+    : lines_(std::move(lines)), start_(start < lines_.size() ? start : lines_.size()) {
+    for (size_t i = start_; i < lines_.size(); ++i)
+        raw_.push_back(lines_[i].c_str());
+    host_model::OpenReader(stream_, raw_.data(), static_cast<int>(raw_.size()));
+}
+
+std::string ScenarioReader::Clean(const std::string& raw) {
+    std::vector<char> text(raw.size() + 1);
+    ReaderLineText(raw.c_str(), text.data(), text.size());
+    return text.data();
 }
 
 } // namespace sim
+
+// --- What only this stand-in supplies to the host's model ---
+
+void host_model::DrawHostText(HDC dc, int x, int y, const char* text, int length) {
+    if (!dc->recording)
+        return;
+    TextRun run;
+    run.x = x;
+    run.y = y;
+    run.colour = dc->textColour;
+    run.text.assign(text, static_cast<size_t>(length));
+    run.title = true;
+    dc->runs.push_back(std::move(run));
+}
+
+// A module's handle here is any address inside the module's image (its load hook passes one);
+// a linked module has the host's own tag handle instead.
+void host_model::ModuleFileNameOf(HINSTANCE module, char* name, size_t size) {
+    Dl_info info;
+    const char* path = "Kelvane.so"; // as the program loads it from Modules/Plugin
+    if (module != sim::Host::LinkedModuleHandle() &&
+        dladdr(static_cast<const void*>(module), &info) && info.dli_fname)
+        path = info.dli_fname;
+    const char* slash = strrchr(path, '/');
+    FormatText(name, size, "%s", slash ? slash + 1 : path);
+}
+
+extern "C" FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+    if (!name)
+        return nullptr;
+    if (module == sim::Host::LinkedModuleHandle())
+        return sim::g_linked ? ModuleEntryPointNamed(sim::g_linkedExports, name) : nullptr;
+    Dl_info info;
+    if (!module || !dladdr(static_cast<const void*>(module), &info) || !info.dli_fname)
+        return nullptr;
+    void* library = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    if (!library)
+        return nullptr;
+    void* symbol = dlsym(library, name);
+    dlclose(library);
+    return reinterpret_cast<FARPROC>(symbol);
+}

@@ -1,29 +1,25 @@
-// The stand-in simulator: it owns vessels, loads the display module the way the simulator does,
-// keeps the registered display modes, opens, redraws and closes cockpit displays, and hands the
-// module scenario streams. One Host is current at a time; the host functions the module calls
-// reach it through Host::Current().
+// kelvane-sim's host: the shared model of the simulator (host_model/) with what only this
+// stand-in has: a module loaded from a shared object or linked into the program, redraws recorded
+// as text runs, and C++ access for the program, its tools and the tests. One Host runs at a time.
 #pragma once
 
-#include "host/orbiter_api.h"
-#include "host_rules/display_rules.h"
-#include "host_rules/module_rules.h"
-#include "host_rules/redraw_schedule.h"
+#include "host_model/host_model.h"
 #include "sim/device_context.h"
 #include "sim/scenario_stream.h"
 #include "sim/vessel.h"
 
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace sim {
 
-using ::kTitleColour;
+using host_model::Instrument;
+using host_model::kTitleColour;
 constexpr int kDisplayCount = MAXMFD;
 
-// What the host finds in a module by name (host_rules/module_rules.h).
+// What the host finds in a module by name (host_model/module_loading.h).
 using ModuleExports = ModuleEntryPoints;
 
 // What one redraw of a display produced.
@@ -36,27 +32,13 @@ struct Frame {
     std::array<std::optional<std::string>, 4> labels;
 };
 
-// The host's record of one cockpit display (the simulator calls it an instrument).
-struct Instrument {
-    int id = 0;
-    DWORD width = 256;
-    DWORD height = 256;
-    std::string mode;
-    Vessel* vessel = nullptr;
-    MFD* mfd = nullptr;
-    int buttonInvalidations = 0;
-    int displayInvalidations = 0; // MFD::InvalidateDisplay calls
-    RedrawSchedule schedule;
-};
-
 // One display redrawn by the host's schedule in a frame.
 struct ScheduledRedraw {
     int id;
     Frame frame;
 };
 
-using ::CellSizeFor; // the display's character cell (host_rules/display_rules.h)
-
+using host_model::CellSizeFor;
 std::string DisplayName(int id); // "Left", "Right", "3" … "12"
 
 class Host {
@@ -66,49 +48,41 @@ public:
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    static Host* Current();
-
     // Module loading. LoadModuleFile maps a shared library (its load hook runs InitLib);
     // LinkModule uses a module linked into the program, through the same InitLib path.
     void LoadModuleFile(const std::string& path);
     void LinkModule(const ModuleExports& exports);
     void UnloadModule();
-    bool ModuleLoaded() const { return moduleLoaded_; }
-    const ModuleExports& Module() const { return exports_; }
-    std::string ModuleName() const { return moduleName_; }
-    // The module's file name, as the host's log names it.
-    std::string ModuleFileName() const { return moduleFileName_; }
-    std::vector<std::string> log; // the host's log, as the simulator's Orbiter.log
-    int date2IntCalls = 0;
+    bool ModuleLoaded() const { return host_model::gHost.moduleLoaded; }
+    const ModuleExports& Module() const { return host_model::gHost.module; }
+    std::string ModuleName() const { return host_model::gHost.moduleName; }
+    std::string ModuleFileName() const { return host_model::gHost.moduleFileName; }
+    std::vector<std::string> Log() const; // as the simulator's Orbiter.log
+    int Date2IntCalls() const { return host_model::gHost.date2IntCalls; }
+    // The handle a linked module is given (any unique address serves).
+    static HINSTANCE LinkedModuleHandle();
 
-    // Vessels.
+    // Vessels, made with empty tanks; the first becomes the focus.
     Vessel& AddVessel(const std::string& name, const VesselClass& cls);
     Vessel* FindVessel(const std::string& name) const; // case-insensitive, as the host
-    bool KnowsVessel(const void* handle) const;
-    const std::vector<std::unique_ptr<Vessel>>& Vessels() const { return vessels_; }
-    // The host's order: opcDeleteVessel first, then the displays on the vessel close, then the
-    // vessel goes. The focus moves to the first remaining vessel.
+    std::vector<Vessel*> Vessels() const;
+    // The host's order: the focus moves away first, then opcDeleteVessel, then the vessel goes.
+    // Throws for the last vessel, which the host keeps.
     void DeleteVessel(const std::string& name);
-    // Ends the session as the host ends one: it saves the state (each open display's status,
-    // then the module's block, both dropped here), closes every display, destroys every vessel
-    // without opcDeleteVessel, and then calls the module's opcCloseRenderViewport.
-    void EndSession();
-    Vessel* Focus() const { return focus_; }
-    // Switching the focus destroys every open display and opens it again on the new vessel.
-    void SetFocus(Vessel* vessel);
+    void EndSession() { host_model::EndSession(); }
+    Vessel* Focus() const { return host_model::gHost.focus; }
+    void SetFocus(Vessel* vessel) { host_model::SetFocus(vessel); }
 
-    // Display modes.
-    int RegisterMode(const MFDMODESPEC& spec);
-    bool UnregisterMode(int id);
     const MFDMODESPEC* FindMode(const std::string& name) const;
     size_t ModeCount() const;
 
-    // Displays, by id 0 … 11. Open returns false when the mode is unknown or refused.
+    // Displays, by id 0 … 11, opened by the pilot. False when the mode is unknown or refused.
     bool OpenDisplay(int id, const std::string& mode, DWORD width = 256, DWORD height = 256);
-    bool IsOpen(int id) const;
-    void CloseDisplay(int id);
-    void CloseAllDisplays();
+    bool IsOpen(int id) const { return host_model::IsOpen(id); }
+    void CloseDisplay(int id) { host_model::CloseDisplay(id); }
+    void CloseAllDisplays() { host_model::CloseAllDisplays(); }
     Instrument* DisplayAt(int id);
+    std::string ModeOf(int id) const; // the mode an open display shows
     // A redraw on demand; the schedule counts it as the display's last.
     Frame Draw(int id);
     bool Press(int id, int button, int event);
@@ -117,39 +91,18 @@ public:
     std::vector<std::string> WriteStatus(int id);
     void ReadStatus(int id, ScenarioReader& reader);
 
-    // The host's clock and its redraw schedule. RunFrame advances the clock by one frame and
-    // redraws every open display that is due, in id order.
-    const HostClock& Clock() const { return clock_; }
-    void SetPaused(bool paused) { clock_.paused = paused; }
+    // The host's clock. RunFrame advances it by one frame and redraws every open display that is
+    // due, in id order.
+    const HostClock& Clock() const { return host_model::gHost.clock; }
+    void SetPaused(bool paused) { host_model::gHost.clock.paused = paused; }
     std::vector<ScheduledRedraw> RunFrame(double seconds = kFrameSeconds);
 
-    // Module state block.
+    // The module's state block.
     std::vector<std::string> SaveState();
     void LoadState(ScenarioReader& reader);
 
-    // Used by the host functions the module calls.
-    HINSTANCE LinkedModuleHandle() const;
-    FARPROC LinkedExport(const char* name) const;
-    // Called from InitLib: looks up the module's exports through its handle.
-    void ResolveExports(HINSTANCE handle);
-
 private:
-    // Every vessel goes to the tombstones (vessel.h), never freed while the process runs.
-    void DestroyVessels();
-
-    std::vector<std::unique_ptr<Vessel>> vessels_;
-    Vessel* focus_ = nullptr;
-    std::vector<std::optional<MFDMODESPEC>> modes_;
-    std::vector<std::string> modeNames_;
-    std::array<std::unique_ptr<Instrument>, kDisplayCount> displays_;
-    ModuleExports exports_;
-    bool moduleLoaded_ = false;
-    bool linked_ = false;
     void* library_ = nullptr;
-    std::string moduleName_;
-    std::string moduleFileName_;
-    HostClock clock_;
-    Host* previous_ = nullptr;
 };
 
 } // namespace sim

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -58,38 +59,18 @@ private:
     size_t next_ = 0;
 };
 
-std::vector<LevelSetting> ParseLevels(const std::string& clean, size_t line,
-                                      const LineCursor& cursor) {
+// A level line as the host reads it: nothing in it refuses the file.
+std::vector<LevelSetting> ParseLevels(const std::string& clean, size_t line) {
+    std::vector<host_model::LevelPair> pairs(clean.size() / 2 + 1);
+    const int count =
+        host_model::ReadLevelLine(clean.c_str(), pairs.data(), static_cast<int>(pairs.size()));
     std::vector<LevelSetting> levels;
-    const std::string keyword = FirstWord(clean);
-    std::istringstream words(AfterFirstWord(clean));
-    auto level = [&](const std::string& text) {
-        char* end = nullptr;
-        const double value = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0 || value > 1)
-            cursor.Fail(line,
-                        "expected a level from 0 to 1 in '" + keyword + "', found '" + text + "'");
-        return value;
-    };
-    if (EqualNoCase(keyword, "FUEL")) {
-        std::string word;
-        words >> word;
-        LevelSetting s{line, true, 0, level(word), word};
-        if (words >> word)
-            cursor.Fail(line, "expected one level after FUEL, found also '" + word + "'");
-        levels.push_back(s);
-        return levels;
-    }
-    std::string pair;
-    while (words >> pair) {
-        const size_t colon = pair.find(':');
-        const std::string tank = pair.substr(0, colon);
-        if (colon == std::string::npos || tank.empty() || tank.size() > 6 ||
-            !std::all_of(tank.begin(), tank.end(),
-                         [](unsigned char c) { return std::isdigit(c) != 0; }))
-            cursor.Fail(line, "expected TANK:LEVEL pairs after PRPLEVEL, found '" + pair + "'");
-        levels.push_back(
-            LevelSetting{line, false, std::stoul(tank), level(pair.substr(colon + 1)), pair});
+    for (int i = 0; i < count; ++i) {
+        const host_model::LevelPair& p = pairs[static_cast<size_t>(i)];
+        // A negative index is a tank no vessel has.
+        const size_t tank = p.tank < 0 ? SIZE_MAX : static_cast<size_t>(p.tank);
+        levels.push_back(LevelSetting{line, p.allTanks, tank, p.level,
+                                      std::string(p.text, static_cast<size_t>(p.length)), p.read});
     }
     return levels;
 }
@@ -192,8 +173,7 @@ void ParseShip(LineCursor& cursor, ScenarioFile& file, const std::string& clean)
             break;
         const std::string keyword = FirstWord(item);
         if (EqualNoCase(keyword, "PRPLEVEL") || EqualNoCase(keyword, "FUEL")) {
-            for (const LevelSetting& s : ParseLevels(item, cursor.Number(), cursor))
-                ship.levels.push_back(s);
+            ship.levels = ParseLevels(item, cursor.Number()); // the last line replaces the others
             ship.items.push_back({cursor.Raw(), ShipItem::Levels});
         } else {
             ship.items.push_back({cursor.Raw(), ShipItem::Other});
@@ -451,41 +431,34 @@ ScenarioFile ParseScenario(const std::string& text, const std::string& path,
 
 std::vector<std::string> ShipLines(const ShipEntry& ship, const Vessel& vessel, bool classKnown) {
     std::vector<std::string> lines{ship.header};
-    if (!classKnown) {
+    if (!classKnown || vessel.TankCount() == 0) {
         for (const ShipItem& item : ship.items)
             lines.push_back(item.raw);
         lines.push_back(ship.end);
         return lines;
     }
-    std::string levels;
-    for (size_t i = 0; i < vessel.TankCount(); ++i) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%.6f", vessel.TankLevel(i));
-        // A level that shows as 0.000000 is left out like an empty tank, so that reading the
-        // file back and saving again writes the same line.
-        if (std::strcmp(text, "0.000000") != 0)
-            levels += " " + std::to_string(i) + ":" + text;
-    }
-    // Levels of tanks the vessel does not have are kept as read, so that nothing is lost.
+    std::vector<char> text(16 + 24 * vessel.TankCount());
+    host_model::FormatLevelLine(vessel, text.data(), text.size());
+    std::string levelLine = text.data();
+    // Pairs the vessel cannot take are kept as read, so that nothing is lost.
     for (const LevelSetting& s : ship.levels)
-        if (!s.allTanks && s.tank >= vessel.TankCount())
-            levels += " " + s.text;
-    const std::string levelLine = levels.empty() ? std::string() : "  PRPLEVEL" + levels;
+        if (!s.read || (!s.allTanks && s.tank >= vessel.TankCount()))
+            levelLine += (levelLine.empty() ? "  PRPLEVEL " : " ") + s.text;
 
-    // Without a levels line of its own, the ship gets one after the host's state items.
-    static const char* const kStateItems[] = {"STATUS", "BASE",    "POS",     "HEADING",
-                                              "ALT",    "RPOS",    "RVEL",    "AROT",
-                                              "VROT",   "AFCMODE", "RCSMODE", "ATTACHED"};
-    size_t insertAt = 0;
+    // Without a level line of its own, the ship gets one where the host writes it: after its
+    // state items, before the items the host writes after the levels.
+    const size_t none = ship.items.size();
+    size_t firstAfter = none, lastBefore = none;
     bool hasLevelsLine = false;
     for (size_t i = 0; i < ship.items.size(); ++i) {
-        if (ship.items[i].kind == ShipItem::Levels)
-            hasLevelsLine = true;
+        hasLevelsLine = hasLevelsLine || ship.items[i].kind == ShipItem::Levels;
         const std::string keyword = FirstWord(ScenarioReader::Clean(ship.items[i].raw));
-        for (const char* state : kStateItems)
-            if (EqualNoCase(keyword, state))
-                insertAt = i + 1;
+        if (firstAfter == none && host_model::WrittenAfterLevels(keyword.c_str()))
+            firstAfter = i;
+        if (firstAfter == none && host_model::WrittenBeforeLevels(keyword.c_str()))
+            lastBefore = i;
     }
+    const size_t insertAt = lastBefore != none ? lastBefore + 1 : firstAfter;
     bool written = false;
     for (size_t i = 0; i <= ship.items.size(); ++i) {
         if (!hasLevelsLine && i == insertAt && !levelLine.empty())

@@ -19,6 +19,7 @@ struct LevelSetting {
     size_t tank = 0;
     double level = 0.0;
     std::string text; // the pair as written, "2:0.995", kept for a tank the vessel lacks
+    bool read = true; // false: the host passes the pair over
 };
 
 struct ShipItem {
@@ -34,7 +35,7 @@ struct ShipEntry {
     std::string header;
     std::vector<ShipItem> items;
     std::string end;
-    std::vector<LevelSetting> levels; // in file order
+    std::vector<LevelSetting> levels; // of the last level line, which the host applies
 };
 
 struct DisplayBlock {
@@ -90,9 +91,10 @@ ScenarioFile ParseScenario(const std::string& text, const std::string& path,
 // Display ids by block name: "Left" 0, "Right" 1, "3" … "12" for 2 … 11; -1 for others.
 int DisplayIdFromBlockName(const std::string& name);
 
-// The ship's lines as the host saves them: its item lines as read, with one PRPLEVEL line of the
-// vessel's current levels (six decimals) in place of the PRPLEVEL and FUEL lines read; pairs for
-// tanks the vessel lacks follow as read. A ship of an unknown class keeps its lines as read.
+// The ship's lines as the host saves them: its item lines as read, with the host's PRPLEVEL line
+// of the vessel's current levels in place of the level lines read, or where the host writes it.
+// Pairs that the vessel cannot take (tanks it lacks, text the host cannot read) follow as read;
+// a ship without tanks, of a class the stand-in knows or not, keeps its level lines as read.
 std::vector<std::string> ShipLines(const ShipEntry& ship, const Vessel& vessel, bool classKnown);
 
 // What the running session puts into the interpreted parts.

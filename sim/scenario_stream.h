@@ -1,6 +1,8 @@
-// Scenario streams as the host hands them to a module (FILEHANDLE): a reader over the lines of a
-// file that behaves as the simulator's line reader, and a writer that collects written lines.
+// Scenario streams as kelvane-sim hands them to a module: the host's stream (host_model/) over
+// lines the reader owns, and a writer that collects the written lines.
 #pragma once
+
+#include "host_model/scenario_streams.h"
 
 #include <string>
 #include <vector>
@@ -9,32 +11,40 @@ namespace sim {
 
 class ScenarioReader {
 public:
-    explicit ScenarioReader(std::vector<std::string> lines, size_t start = 0)
-        : lines_(std::move(lines)), next_(start) {}
+    explicit ScenarioReader(std::vector<std::string> lines, size_t start = 0);
+    ~ScenarioReader() { host_model::CloseStream(stream_); }
+    ScenarioReader(const ScenarioReader&) = delete;
+    ScenarioReader& operator=(const ScenarioReader&) = delete;
 
-    // The host's rule: cut from ';', trim blanks and tabs, stop (false) at the end of the lines or
-    // at a line that is exactly "END" in any case. It does not stop at END_MFD.
-    bool NextLine(char*& line);
-    size_t Position() const { return next_; }
-    // How many lines the reader has handed out or stopped at.
-    size_t LinesRequested() const { return requests_; }
+    FILEHANDLE Handle() { return &stream_; }
+    bool NextLine(char*& line) { return oapiReadScenario_nextline(&stream_, line); }
+    size_t Position() const { return start_ + static_cast<size_t>(stream_.next); }
+    // How many lines the module asked for, the one it stopped at included.
+    size_t LinesRequested() const { return static_cast<size_t>(stream_.requests); }
 
     static std::string Clean(const std::string& raw);
 
 private:
     std::vector<std::string> lines_;
-    size_t next_ = 0;
-    size_t requests_ = 0;
-    std::vector<char> current_;
+    std::vector<const char*> raw_;
+    size_t start_;
+    host_model::ScenarioStream stream_;
 };
 
 class ScenarioWriter {
 public:
-    void WriteItem(const char* item, const std::string& value);
-    const std::vector<std::string>& Lines() const { return lines_; }
+    ScenarioWriter() { host_model::OpenWriter(stream_); }
+    ~ScenarioWriter() { host_model::CloseStream(stream_); }
+    ScenarioWriter(const ScenarioWriter&) = delete;
+    ScenarioWriter& operator=(const ScenarioWriter&) = delete;
+
+    FILEHANDLE Handle() { return &stream_; }
+    std::vector<std::string> Lines() const {
+        return std::vector<std::string>(stream_.written, stream_.written + stream_.writtenCount);
+    }
 
 private:
-    std::vector<std::string> lines_;
+    host_model::ScenarioStream stream_;
 };
 
 } // namespace sim

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -78,20 +79,31 @@ void Session::LoadText(const std::string& text, const std::string& path) {
 void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
     // Everything that can fail is checked before the old session ends. Each class is read once,
     // so that a class file's warnings come once however many ships use it.
+    struct KnownClass {
+        ClassLookup lookup;
+        std::vector<host_model::ThrusterFigures> thrusters;
+        host_model::VesselFigures figures{};
+    };
     std::vector<std::string> warnings;
-    std::map<std::string, ClassLookup> lookups; // by lower-case class name
-    std::vector<const ClassLookup*> classes;
-    for (const ShipEntry& ship : file.ships) {
-        std::string key = ship.className;
-        for (char& c : key)
+    std::map<std::string, KnownClass> classes; // by lower-case class name
+    auto key = [](std::string name) {
+        for (char& c : name)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        auto [it, added] = lookups.try_emplace(key);
+        return name;
+    };
+    classKnown_.clear();
+    for (const ShipEntry& ship : file.ships) {
+        auto [it, added] = classes.try_emplace(key(ship.className));
+        KnownClass& known = it->second;
         if (added) {
-            it->second = finder.Lookup(ship.className);
-            warnings.insert(warnings.end(), it->second.warnings.begin(), it->second.warnings.end());
+            known.lookup = finder.Lookup(ship.className);
+            warnings.insert(warnings.end(), known.lookup.warnings.begin(),
+                            known.lookup.warnings.end());
+            if (known.lookup.cls)
+                known.figures = FiguresOf(*known.lookup.cls, known.thrusters);
         }
-        classes.push_back(&it->second);
-        const ClassLookup& found = it->second;
+        const ClassLookup& found = known.lookup;
+        classKnown_.push_back(found.cls.has_value());
         const std::string where = file.path + ":" + std::to_string(ship.line) + ": ship " +
                                   ship.name + " has class " + ship.className + ", ";
         if (!found.cls && found.file.empty())
@@ -103,92 +115,75 @@ void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
         if (!found.cls)
             continue;
         const size_t tanks = found.cls->tankCapacities.size();
-        for (const LevelSetting& s : ship.levels)
-            if (!s.allTanks && s.tank >= tanks)
-                warnings.push_back(file.path + ":" + std::to_string(s.line) + ": ship " +
-                                   ship.name + " of class " + ship.className + " has no tank " +
-                                   std::to_string(s.tank) + " (it has " + std::to_string(tanks) +
-                                   "): the level '" + s.text + "' is kept as read");
+        for (const LevelSetting& s : ship.levels) {
+            const std::string at = file.path + ":" + std::to_string(s.line) + ": ship " +
+                                   ship.name + " of class " + ship.className;
+            if (!s.read)
+                warnings.push_back(at + ": the level '" + s.text +
+                                   "' cannot be read, and the host passes it over: it is kept "
+                                   "as read");
+            else if (!s.allTanks && s.tank >= tanks)
+                warnings.push_back(at + " has no tank " +
+                                   (s.tank == SIZE_MAX ? s.text.substr(0, s.text.find(':'))
+                                                       : std::to_string(s.tank)) +
+                                   " (it has " + std::to_string(tanks) + "): the level '" + s.text +
+                                   "' is kept as read");
+        }
     }
 
-    // The focus: the ship BEGIN_FOCUS names, else the first ship, as the host takes it (the host
-    // also gives a scenario without a focus block its first ship, silently).
-    std::optional<std::string> focus;
+    // The focus: the ship BEGIN_FOCUS names, matched with regard to case, else the first ship.
+    bool focusFound = false;
     for (const ShipEntry& ship : file.ships)
-        if (file.focusName && strcasecmp(ship.name.c_str(), file.focusName->c_str()) == 0)
-            focus = ship.name;
-    if (!focus && file.focusLine) {
+        focusFound = focusFound || (file.focusName && ship.name == *file.focusName);
+    if (!focusFound && file.focusLine) {
         const std::string where = file.path + ":" + std::to_string(file.focusLine) + ": ";
         const std::string named =
             file.focusName ? "the focus ship " + *file.focusName + " is not among the ships"
                            : std::string("BEGIN_FOCUS names no ship");
-        if (!file.ships.empty()) {
-            focus = file.ships.front().name;
-            warnings.push_back(where + named + ": the first ship, " + *focus +
+        if (!file.ships.empty())
+            warnings.push_back(where + named + ": the first ship, " + file.ships.front().name +
                                ", is the focus, as in the host");
-        } else {
+        else
             warnings.push_back(where + named + ", and the scenario has no ships");
-        }
     }
 
     host_.EndSession();
     for (auto& other : otherModes_)
         other.reset();
-
-    // Ships first.
-    classKnown_.clear();
-    for (size_t i = 0; i < file.ships.size(); ++i) {
-        const ShipEntry& ship = file.ships[i];
-        VesselClass unknown;
-        unknown.name = ship.className;
-        const std::optional<VesselClass>& cls = classes[i]->cls;
-        Vessel& vessel = host_.AddVessel(ship.name, cls ? *cls : unknown);
-        classKnown_.push_back(cls.has_value());
-        if (!cls)
-            continue;
-        // The host makes a class's tanks full; a scenario that gives levels gives them all, as
-        // it leaves out the empty tanks.
-        if (ship.levels.empty())
-            vessel.SetAllTankLevels(1.0);
-        for (const LevelSetting& s : ship.levels) {
-            if (s.allTanks)
-                vessel.SetAllTankLevels(s.level);
-            else if (s.tank < vessel.TankCount())
-                vessel.SetTankLevel(s.tank, s.level);
-        }
-    }
-    if (focus)
-        host_.SetFocus(host_.FindVessel(*focus));
     for (const std::string& warning : warnings)
         Warn(warning);
 
-    // Then the module's own block, then the displays, each with the host's reader.
-    for (size_t start : file.moduleStateStarts) {
-        ScenarioReader reader(file.lines, start);
-        host_.LoadState(reader);
-    }
-    for (const DisplayBlock& block : file.displays) {
-        const std::string name = DisplayName(block.id);
-        if (!block.userMode || !host_.FindMode(*block.userMode)) {
-            host_.CloseDisplay(block.id);
+    // The host's own start: ships, focus, the module's block, then the displays.
+    std::vector<const char*> lines;
+    for (const std::string& line : file.lines)
+        lines.push_back(line.c_str());
+    struct Context {
+        const Session* session;
+        std::map<std::string, KnownClass>* classes;
+        decltype(key)* lower;
+    } context{this, &classes, &key};
+    host_model::ScenarioStart start{};
+    start.path = file.path.c_str();
+    start.lines = lines.data();
+    start.lineCount = static_cast<int>(lines.size());
+    start.classOf = [](void* c, const char* name) -> const host_model::VesselFigures* {
+        Context& context = *static_cast<Context*>(c);
+        auto it = context.classes->find((*context.lower)(name));
+        return it != context.classes->end() && it->second.lookup.cls ? &it->second.figures
+                                                                     : nullptr;
+    };
+    start.warn = [](void* c, const char* message) {
+        static_cast<Context*>(c)->session->Warn(message);
+    };
+    start.context = &context;
+    start.width = options_.displayWidth;
+    start.height = options_.displayHeight;
+    host_model::StartScenario(start);
+
+    // Displays in another mode stay as read.
+    for (const DisplayBlock& block : file.displays)
+        if (!block.userMode || !host_.FindMode(*block.userMode))
             otherModes_[block.id] = block;
-            continue;
-        }
-        otherModes_[block.id].reset();
-        if (!host_.Focus()) {
-            Warn(file.path + ":" + std::to_string(block.line) + ": display " + name +
-                 " stays off: the scenario has no vessel");
-            continue;
-        }
-        if (!host_.OpenDisplay(block.id, *block.userMode, options_.displayWidth,
-                               options_.displayHeight)) {
-            Warn(file.path + ":" + std::to_string(block.line) + ": the module did not open " +
-                 "display " + name);
-            continue;
-        }
-        ScenarioReader reader(file.lines, block.afterMode);
-        host_.ReadStatus(block.id, reader);
-    }
     file_ = std::move(file);
 }
 
@@ -199,8 +194,7 @@ std::string Session::SaveText() const {
     content.displayBlocks.resize(kDisplayCount);
     for (int id = 0; id < kDisplayCount; ++id) {
         if (host_.IsOpen(id)) {
-            const Instrument* d = host_.DisplayAt(id);
-            const MFDMODESPEC* spec = host_.FindMode(d->mode);
+            const MFDMODESPEC* spec = host_.FindMode(host_.ModeOf(id));
             std::vector<std::string> block{"BEGIN_MFD " + DisplayName(id), "  TYPE User",
                                            "  MODE " + std::string(spec ? spec->name : kModeName)};
             for (const std::string& line : host_.WriteStatus(id))
@@ -247,7 +241,7 @@ Vessel& Session::RequireVessel(const std::string& name) const {
         return *v;
     std::string known;
     for (const auto& v : host_.Vessels())
-        known += (known.empty() ? "" : ", ") + v->Name();
+        known += (known.empty() ? "" : ", ") + std::string(v->Name());
     throw SessionError("no vessel named " + name +
                        (known.empty() ? std::string(" (there are no vessels)")
                                       : " (the vessels are " + known + ")"));
@@ -311,14 +305,17 @@ std::vector<std::string> Session::Menu(int id) {
 
 void Session::DeleteVessel(const std::string& vesselName) {
     Vessel& vessel = RequireVessel(vesselName);
-    host_.DeleteVessel(vessel.Name());
+    if (!host_model::DeleteVessel(&vessel))
+        throw SessionError("vessel " + std::string(vessel.Name()) +
+                           " is the last one: the host deletes no vessel that no other could "
+                           "take the focus from");
 }
 
 void Session::SetTankLevel(const std::string& vesselName, size_t tank, double level) {
     Vessel& vessel = RequireVessel(vesselName);
     if (tank >= vessel.TankCount())
         throw SessionError(
-            "vessel " + vessel.Name() + " has no tank " + std::to_string(tank) +
+            "vessel " + std::string(vessel.Name()) + " has no tank " + std::to_string(tank) +
             (vessel.TankCount() == 0
                  ? std::string(" (it has no tanks)")
                  : " (its tanks are 0 to " + std::to_string(vessel.TankCount() - 1) + ")"));

@@ -16,7 +16,7 @@ long gLive = 0; // allocations not given back yet
 // What one attempt kept: the host keeps a vessel that has gone as a tombstone, one allocation
 // each, until the process ends; everything else must be given back.
 long LiveBeyondTombstones() {
-    return gLive - static_cast<long>(sim::TombstoneCount());
+    return gLive - static_cast<long>(host_model::TombstoneCount());
 }
 long gCountdown = 0; // 0: nothing fails; n: the n-th allocation from now fails
 bool gFailed = false;
@@ -207,7 +207,7 @@ struct Session {
 // take presses, draw every page, save, and the session ends with no record left.
 void ExerciseEverything(sim::Host& host) {
     for (const auto& vessel : host.Vessels()) {
-        host.SetFocus(vessel.get());
+        host.SetFocus(vessel);
         for (int id : {0, 1, 4}) {
             ASSERT_TRUE(host.OpenDisplay(id, "Kelvane"));
             for (int press = 0; press < 3; ++press) {
@@ -256,7 +256,7 @@ void FullListsBefore(sim::Host& host) {
 // Records of other vessels in front, and one of them already deleted.
 void OtherVesselsBefore(sim::Host& host) {
     for (const auto& vessel : host.Vessels()) {
-        host.SetFocus(vessel.get());
+        host.SetFocus(vessel);
         host.OpenDisplay(2, "Kelvane");
         host.OpenDisplay(3, "Kelvane");
     }
@@ -312,8 +312,8 @@ TEST_P(OpeningTest, EveryAllocationFailingInTurnLeavesTheRegistryAsItWas) {
         if (done || HasFatalFailure())
             break;
     }
-    // The host itself allocates the instrument and the module the display: at least those two.
-    EXPECT_GT(n, 2) << "opening made fewer allocations than it must";
+    // The module allocates the display at least (the host keeps its instruments in a table).
+    EXPECT_GT(n, 1) << "opening made fewer allocations than it must";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OpeningTest, testing::ValuesIn(kOpeningCases),
@@ -493,7 +493,7 @@ TEST(ReadingTest, EveryAllocationFailingInTurnLeavesTheDisplayOnAWholeRecord) {
         if (done || HasFatalFailure())
             break;
     }
-    EXPECT_GT(n, 2);
+    EXPECT_GT(n, 1);
 }
 
 // The counting itself: an allocation that fails is reported, the ones before it are not lost.

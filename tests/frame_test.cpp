@@ -1,6 +1,6 @@
 // The text grid helpers and the frame every page shares.
 #include "display/text_layout.h"
-#include "host_rules/drawn_text.h"
+#include "host_model/drawn_text.h"
 #include "module_fixture.h"
 
 #include <iconv.h>

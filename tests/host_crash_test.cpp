@@ -117,7 +117,7 @@ TEST(HostCrash, EveryCallTheSimulatorDoesNotSurviveEndsTheRun) {
             host.AddVessel("Beta", TankerClass());
             char name[] = "Probe";
             MFDMODESPEC spec{name, 0, ProbeProc};
-            host.RegisterMode(spec);
+            oapiRegisterMFDMode(spec);
             g_whenMade = nullptr;
             g_whenDrawn = nullptr;
             host.OpenDisplay(MFD_LEFT, "Probe");

@@ -22,9 +22,12 @@ TEST(HostLoading, SharedLibraryRegistersModeAndDraws) {
     host.AddVessel("P-1", PlainClass());
     host.LoadModuleFile(KELVANE_MODULE_PATH);
     ASSERT_TRUE(host.ModuleLoaded());
-    ASSERT_EQ(host.log.size(), 1u);
     // The build is the release date that the module's ModuleDate gives; the API its version.
-    EXPECT_EQ(host.log[0], "Module Kelvane.so ............ [Build 261209, API 060425]");
+    // Registering through MFDMODESPEC brings the host's notice of an obsolete call.
+    const std::vector<std::string> log = host.Log();
+    ASSERT_EQ(log.size(), 7u);
+    EXPECT_EQ(log[0], "Module Kelvane.so ............ [Build 261209, API 060425]");
+    EXPECT_EQ(log[2], "Obsolete API function used: oapiRegisterMFDMode");
     EXPECT_NE(host.FindMode("kelvane"), nullptr);
     ASSERT_TRUE(host.OpenDisplay(MFD_LEFT, "Kelvane"));
     const std::vector<std::string> rows = sim::FrameRows(host.Draw(MFD_LEFT));

@@ -217,12 +217,11 @@ TEST(KelvaneSim, AFailedRunWritesNoFile) {
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(ReadText(folder.Path("in.scn")), scenario);
 
-    const std::string broken = "BEGIN_SHIPS\nGL-01:DeltaGlider\n  PRPLEVEL 0:2\nEND\nEND_SHIPS\n";
+    const std::string broken = "BEGIN_SHIPS\nGL-01:DeltaGlider\n  PRPLEVEL 0:1\nEND\n";
     folder.Write("broken.scn", broken);
     r = RunSim(folder, "broken.scn --save broken.scn");
     EXPECT_NE(r.status, 0);
-    EXPECT_EQ(r.err,
-              "kelvane-sim: broken.scn:3: expected a level from 0 to 1 in 'PRPLEVEL', found '2'\n");
+    EXPECT_EQ(r.err, "kelvane-sim: broken.scn:1: BEGIN_SHIPS has no END_SHIPS line\n");
     EXPECT_EQ(ReadText(folder.Path("broken.scn")), broken);
     EXPECT_FALSE(FileExists(folder.Path("broken.scn.saving")));
 }
@@ -313,8 +312,7 @@ TEST(KelvaneSim, APilotsInstallationLoadsAndASaveLosesNothing) {
     };
     change("Ship Nobody", "Ship GL-01");
     change("0:0.123456 1:0.500\n", "0:0.123456 1:0.500000\n");
-    change("0:0.995 1:1.000 2:1.000", "0:0.995000 1:1.000000 2:1.000");    // no tank 2: as read
-    change("Orbiting Earth\n", "Orbiting Earth\n  PRPLEVEL 0:1.000000\n"); // made full
+    change("0:0.995 1:1.000 2:1.000", "0:0.995000 1:1.000000 2:1.000"); // no tank 2: as read
     EXPECT_EQ(ReadText(folder.Path("saved.scn")), expected);
     const std::string path = "Orbiter 2024/Scenarios/Tutorials/DG to the moon.scn:";
     EXPECT_EQ(r.err, "kelvane-sim: warning: Orbiter 2024/Config/Vessels/dg-s.cfg:2: class DG-S is "

@@ -28,10 +28,10 @@ TEST_F(Lifecycle, ExitTwiceIsHarmless) {
 }
 
 TEST_F(Lifecycle, VersionIsTheBuildDateAskedOnce) {
-    const int calls = host.date2IntCalls; // InitLib logged the version already
+    const int calls = host.Date2IntCalls(); // InitLib logged the version already
     EXPECT_EQ(GetModuleVersion(), 60425);
     EXPECT_EQ(GetModuleVersion(), 60425);
-    EXPECT_EQ(host.date2IntCalls, calls);
+    EXPECT_EQ(host.Date2IntCalls(), calls);
     EXPECT_EQ(calls, 1);
 }
 

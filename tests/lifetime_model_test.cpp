@@ -552,8 +552,22 @@ protected:
     void DeleteVesselStep() {
         if (host.Vessels().empty())
             return;
-        const std::string name = host.Vessels()[Pick(host.Vessels().size())]->Name();
-        Log("delete vessel " + name + (name == FocusName() ? " (with its displays)" : ""));
+        const std::vector<sim::Vessel*> vessels = host.Vessels();
+        const std::string name = vessels[Pick(vessels.size())]->Name();
+        Log("delete vessel " + name + (name == FocusName() ? " (the focus)" : ""));
+        if (name == FocusName()) {
+            // The host moves the focus to another vessel first, and keeps the last one.
+            if (vessels.size() == 1) {
+                EXPECT_THROW(session->DeleteVessel(name), sim::SessionError) << History();
+                return;
+            }
+            const std::string next = vessels[vessels[0]->Name() == name ? 1 : 0]->Name();
+            const std::vector<int> open = OpenIds();
+            for (int id : open)
+                model.Close(id);
+            for (int id : open)
+                model.Open(id, next);
+        }
         model.DeleteVessel(name);
         session->DeleteVessel(name);
     }
@@ -563,8 +577,8 @@ protected:
     void FocusStep() {
         if (host.Vessels().empty())
             return;
-        sim::Vessel* vessel = host.Vessels()[Pick(host.Vessels().size())].get();
-        Log("focus " + vessel->Name());
+        sim::Vessel* vessel = host.Vessels()[Pick(host.Vessels().size())];
+        Log("focus " + std::string(vessel->Name()));
         if (vessel->Name() != FocusName()) {
             const std::vector<int> open = OpenIds();
             for (int id : open)

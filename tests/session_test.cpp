@@ -22,11 +22,10 @@ struct DeleteRecord {
 std::vector<DeleteRecord> g_deletes;
 
 void RecordingDeleteVessel(OBJHANDLE handle) {
-    sim::Host* host = sim::Host::Current();
     DeleteRecord record;
     record.vessel = static_cast<sim::Vessel*>(handle)->Name();
     for (int id = 0; id < sim::kDisplayCount; ++id)
-        if (host->IsOpen(id) && host->DisplayAt(id)->vessel == handle)
+        if (host_model::IsOpen(id) && host_model::gHost.displays[id].vessel == handle)
             record.displayStillOpen = true;
     g_deletes.push_back(record);
     opcDeleteVessel(handle);
@@ -40,11 +39,10 @@ struct SessionEnd {
 std::vector<SessionEnd> g_sessionEnds;
 
 void RecordingCloseRenderViewport() {
-    sim::Host* host = sim::Host::Current();
     SessionEnd end;
-    end.vessels = host->Vessels().size();
+    end.vessels = static_cast<size_t>(host_model::gHost.vesselCount);
     for (int id = 0; id < sim::kDisplayCount; ++id)
-        end.displayStillOpen = end.displayStillOpen || host->IsOpen(id);
+        end.displayStillOpen = end.displayStillOpen || host_model::IsOpen(id);
     g_sessionEnds.push_back(end);
     opcCloseRenderViewport();
 }
@@ -118,7 +116,7 @@ protected:
 };
 
 TEST_F(SessionTest, LoadsShipsWithTheirLevelsAndTheFocus) {
-    Load("BEGIN_FOCUS\n  Ship gl-01\nEND_FOCUS\n"
+    Load("BEGIN_FOCUS\n  Ship GL-01\nEND_FOCUS\n"
          "BEGIN_SHIPS\n"
          "PB-01:ShuttlePB\n  PRPLEVEL 0:0.500\nEND\n"
          "GL-01:DeltaGlider\n  FUEL 0.25\nEND\n"
@@ -132,18 +130,18 @@ TEST_F(SessionTest, LoadsShipsWithTheirLevelsAndTheFocus) {
     EXPECT_DOUBLE_EQ(gl.TankAt(0).mass, 12900 * 0.25); // FUEL fills every tank
     EXPECT_DOUBLE_EQ(gl.TankAt(1).mass, 600 * 0.25);
     const sim::Vessel& sh = session->RequireVessel("SH-01");
-    EXPECT_DOUBLE_EQ(sh.TankLevel(0), 1.0); // lines apply in order
+    EXPECT_DOUBLE_EQ(sh.TankLevel(0), 0.0); // the last level line replaces the others
     EXPECT_DOUBLE_EQ(sh.TankLevel(1), 0.1);
     const sim::Vessel& bare = session->RequireVessel("ShuttleA"); // its class is its own name
-    EXPECT_EQ(bare.ClassName(), "ShuttleA");
+    EXPECT_STREQ(bare.ClassName(), "ShuttleA");
     EXPECT_DOUBLE_EQ(bare.TankLevel(1), 0.2);
-    EXPECT_EQ(host.Focus(), &gl); // named in any case
+    EXPECT_EQ(host.Focus(), &gl);
     EXPECT_EQ(warnings.str(), "");
 }
 
 TEST_F(SessionTest, WithoutAFocusBlockTheFirstShipHasTheFocus) {
     Load("BEGIN_SHIPS\nPB-01:ShuttlePB\nEND\nGL-01:DeltaGlider\nEND\nEND_SHIPS\n");
-    EXPECT_EQ(host.Focus()->Name(), "PB-01");
+    EXPECT_STREQ(host.Focus()->Name(), "PB-01");
 }
 
 TEST_F(SessionTest, AShipOfAClassWithoutAFileExistsEmptyAndIsWarnedAboutOnce) {
@@ -153,7 +151,7 @@ TEST_F(SessionTest, AShipOfAClassWithoutAFileExistsEmptyAndIsWarnedAboutOnce) {
                                   "Mir-2:Mir\nEND\n"
                                   "END_SHIPS\n");
     const sim::Vessel& iss = session->RequireVessel("ISS");
-    EXPECT_EQ(iss.ClassName(), "ProjectAlpha_ISS");
+    EXPECT_STREQ(iss.ClassName(), "ProjectAlpha_ISS");
     EXPECT_EQ(iss.TankCount(), 0u);
     EXPECT_EQ(iss.ThrusterCount(), 0u);
     EXPECT_DOUBLE_EQ(iss.CurrentMass(), 0);
@@ -183,21 +181,6 @@ TEST_F(SessionTest, FaultsNameTheFileAndTheLineAndKeepTheRunningSession) {
         std::string text;
         std::string message; // after "PATH:"
     } cases[] = {
-        {ships + "  PRPLEVEL 0:full\nEND\nEND_SHIPS\n",
-         "3: expected a level from 0 to 1 in 'PRPLEVEL', found 'full'"},
-        {ships + "  PRPLEVEL 0:1.5\nEND\nEND_SHIPS\n",
-         "3: expected a level from 0 to 1 in 'PRPLEVEL', found '1.5'"},
-        {ships + "  PRPLEVEL 0:-0.1\nEND\nEND_SHIPS\n",
-         "3: expected a level from 0 to 1 in 'PRPLEVEL', found '-0.1'"},
-        {ships + "  PRPLEVEL 0:nan\nEND\nEND_SHIPS\n",
-         "3: expected a level from 0 to 1 in 'PRPLEVEL', found 'nan'"},
-        {ships + "  PRPLEVEL 0=1\nEND\nEND_SHIPS\n",
-         "3: expected TANK:LEVEL pairs after PRPLEVEL, found '0=1'"},
-        {ships + "  PRPLEVEL -1:1\nEND\nEND_SHIPS\n",
-         "3: expected TANK:LEVEL pairs after PRPLEVEL, found '-1:1'"},
-        {ships + "  FUEL\nEND\nEND_SHIPS\n", "3: expected a level from 0 to 1 in 'FUEL', found ''"},
-        {ships + "  FUEL 0.5 0.5\nEND\nEND_SHIPS\n",
-         "3: expected one level after FUEL, found also '0.5'"},
         {ships + "  STATUS Landed Earth\nEND_SHIPS\n", "2: ship GL-01 has no END line"},
         {ships + "  STATUS Landed Earth\n", "2: ship GL-01 has no END line"},
         {"BEGIN_SHIPS\nGL-01:DeltaGlider\nEND\n", "1: BEGIN_SHIPS has no END_SHIPS line"},
@@ -232,7 +215,7 @@ TEST_F(SessionTest, FaultsNameTheFileAndTheLineAndKeepTheRunningSession) {
         // Nothing of the running session was touched.
         EXPECT_EQ(host.Vessels().size(), 3u);
         EXPECT_TRUE(host.IsOpen(MFD_LEFT));
-        EXPECT_EQ(host.Focus()->Name(), "GL-01");
+        EXPECT_STREQ(host.Focus()->Name(), "GL-01");
     }
     EXPECT_TRUE(g_deletes.empty());
 }
@@ -274,6 +257,18 @@ TEST_F(SessionTest, WhatTheHostAcceptsIsAWarningAndKeptOnSaving) {
              "kelvane-sim: warning: PATH:2: ship J-1 has class Junk, whose class file " +
              junk + " cannot be used: it has no tanks, no thrusters and no mass",
          "J-1", "J-1:Junk\n  PRPLEVEL 0:0.5\nEND\n"},
+        // Level lines as the host reads them: the last one wins, a level above 1 fills the tank,
+        // a pair it cannot read stays as read, a negative level leaves the tank empty.
+        {"BEGIN_SHIPS\nGL-01:DeltaGlider\n  FUEL 0.5\n  PRPLEVEL 1:1.0000001\nEND\nEND_SHIPS\n", "",
+         "GL-01", "GL-01:DeltaGlider\n  PRPLEVEL 1:1.000000\nEND\n"},
+        {"BEGIN_SHIPS\nGL-01:DeltaGlider\n  PRPLEVEL 0=1 1:full\nEND\nEND_SHIPS\n",
+         "3: ship GL-01 of class DeltaGlider: the level '1:full' cannot be read, and the host "
+         "passes it over: it is kept as read",
+         "GL-01", "  PRPLEVEL 0:1.000000 1:full\n"},
+        {"BEGIN_SHIPS\nGL-01:DeltaGlider\n  PRPLEVEL 0:-0.1\nEND\nEND_SHIPS\n",
+         "3: ship GL-01: the level '0:-0.1' is negative, which the host would take as a negative "
+         "mass: the tank is empty",
+         "GL-01", "GL-01:DeltaGlider\nEND\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -282,10 +277,16 @@ TEST_F(SessionTest, WhatTheHostAcceptsIsAWarningAndKeptOnSaving) {
         std::string expected = c.warning.rfind(junk, 0) == 0 ? c.warning : path + ":" + c.warning;
         for (size_t at; (at = expected.find("PATH")) != std::string::npos;)
             expected.replace(at, 4, path);
-        EXPECT_EQ(warnings.str(), "kelvane-sim: warning: " + expected + "\n");
+        EXPECT_EQ(warnings.str(),
+                  c.warning.empty() ? "" : "kelvane-sim: warning: " + expected + "\n");
         EXPECT_EQ(host.Focus() ? host.Focus()->Name() : std::string(), c.focus ? c.focus : "");
         EXPECT_NE(session->SaveText().find(c.saved), std::string::npos) << session->SaveText();
     }
+    // A new level line goes where the host writes it: after the state items, before NAVFREQ.
+    Load("BEGIN_SHIPS\nGL-01:DeltaGlider\n  AFCMODE 7\n  NAVFREQ 0 0\nEND\nEND_SHIPS\n");
+    session->SetTankLevel("GL-01", 1, 0.5);
+    EXPECT_NE(session->SaveText().find("  AFCMODE 7\n  PRPLEVEL 1:0.500000\n  NAVFREQ 0 0\n"),
+              std::string::npos);
     EXPECT_THROW(session->LoadFile(folder.Path("none.scn")), sim::FileError);
 }
 
@@ -350,7 +351,7 @@ TEST_F(SessionTest, SavesInTheHostsOrderAndFormat) {
     Press(MFD_RIGHT, {0});
     session->Open(4); // the display the host calls "5"
     session->SetTankLevel("GL-01", 1, 0.5);
-    session->SetTankLevel("PB-01", 0, 4e-7); // shows as 0.000000: left out like an empty tank
+    session->SetTankLevel("PB-01", 0, 4e-7); // not empty, so written, as 0.000000
     session->Open(MFD_LEFT);
     Press(MFD_LEFT, {0, 0, 3});
     session->Close(MFD_LEFT); // its record goes into the module's block
@@ -396,12 +397,13 @@ TEST_F(SessionTest, SavesInTheHostsOrderAndFormat) {
                                    "BEGIN_SHIPS\n"
                                    "PB-01:ShuttlePB\n"
                                    "  STATUS Landed Earth\n"
+                                   "  PRPLEVEL 0:0.000000\n"
                                    "  NAVFREQ 0 0\n"
                                    "END\n"
                                    "GL-01:DeltaGlider\n"
                                    "  STATUS Landed Earth\n"
                                    "  HEADING 10.00\n"
-                                   "  PRPLEVEL 0:1.000000 1:0.500000\n"
+                                   "  PRPLEVEL 1:0.500000\n"
                                    "  NAVFREQ 0 0 0 0\n"
                                    "END\n"
                                    "CP-7:CargoPod\n"
@@ -488,7 +490,7 @@ TEST_F(SessionTest, TheStockScenarioKeepsEveryBlockAndShipLine) {
     ASSERT_FALSE(stock.empty());
     Load(stock);
     EXPECT_EQ(host.Vessels().size(), 8u);
-    EXPECT_EQ(host.Focus()->Name(), "GL-01S");
+    EXPECT_STREQ(host.Focus()->Name(), "GL-01S");
     EXPECT_TRUE(session->HasOtherMode(MFD_LEFT)); // Terminal MFD, another module's mode
     EXPECT_TRUE(session->HasOtherMode(MFD_RIGHT));
     EXPECT_THROW(session->Draw(MFD_LEFT), sim::SessionError);
@@ -518,7 +520,7 @@ TEST_F(SessionTest, SwitchingTheFocusReopensEveryDisplayWithItsIdOnTheNewVessel)
     session->SetFocus("PB-01");
     for (int id : {MFD_LEFT, 7}) {
         ASSERT_TRUE(host.IsOpen(id));
-        EXPECT_EQ(host.DisplayAt(id)->vessel->Name(), "PB-01");
+        EXPECT_STREQ(host.DisplayAt(id)->vessel->Name(), "PB-01");
         EXPECT_EQ(SettingsOf(id).mfdId, id);
         EXPECT_EQ(Page(id), "KelvaneMFD: Mass");
     }
@@ -527,10 +529,10 @@ TEST_F(SessionTest, SwitchingTheFocusReopensEveryDisplayWithItsIdOnTheNewVessel)
     EXPECT_EQ(Page(MFD_LEFT), "KelvaneMFD: Tanks"); // the glider's records were kept
     EXPECT_EQ(Page(7), "KelvaneMFD: Engines");
     EXPECT_THROW(session->SetFocus("Nobody"), sim::SessionError);
-    EXPECT_EQ(host.Focus()->Name(), "GL-01");
+    EXPECT_STREQ(host.Focus()->Name(), "GL-01");
 }
 
-TEST_F(SessionTest, DeletingAVesselTellsTheModuleFirstThenClosesItsDisplays) {
+TEST_F(SessionTest, DeletingTheFocusMovesTheFocusFirstAndTheLastVesselStays) {
     Load(kFleet);
     session->Open(MFD_LEFT);
     session->Open(MFD_RIGHT);
@@ -540,16 +542,15 @@ TEST_F(SessionTest, DeletingAVesselTellsTheModuleFirstThenClosesItsDisplays) {
     session->DeleteVessel("GL-01");
     ASSERT_EQ(g_deletes.size(), 2u);
     EXPECT_EQ(g_deletes[1].vessel, "GL-01");
-    EXPECT_TRUE(g_deletes[1].displayStillOpen); // the module met the record still held
-    EXPECT_FALSE(host.IsOpen(MFD_LEFT));
-    EXPECT_FALSE(host.IsOpen(MFD_RIGHT));
-    EXPECT_EQ(host.Focus()->Name(), "CP-7");
+    EXPECT_FALSE(g_deletes[1].displayStillOpen); // they had moved to the new focus already
+    EXPECT_STREQ(host.Focus()->Name(), "CP-7");
+    for (int id : {MFD_LEFT, MFD_RIGHT})
+        EXPECT_EQ(host.DisplayAt(id)->vessel, host.Focus());
     EXPECT_EQ(host.SaveState(), Lines{}); // no record of a deleted vessel is left
     EXPECT_THROW(session->DeleteVessel("GL-01"), sim::SessionError);
-    session->DeleteVessel("CP-7");
-    EXPECT_EQ(host.Focus(), nullptr);
-    EXPECT_THROW(session->Open(MFD_LEFT), sim::SessionError);
-    EXPECT_EQ(session->SaveText(), "\nBEGIN_SHIPS\nEND_SHIPS\n\nBEGIN_Kelvane\nEND\n");
+    EXPECT_THROW(session->DeleteVessel("CP-7"), sim::SessionError); // nothing could take over
+    EXPECT_STREQ(host.Focus()->Name(), "CP-7");
+    EXPECT_EQ(g_deletes.size(), 2u);
 }
 
 // The host ends a session without opcDeleteVessel: the displays close, the vessels go, and only

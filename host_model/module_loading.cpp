@@ -1,4 +1,4 @@
-#include "host_rules/module_rules.h"
+#include "host_model/host_model.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -157,4 +157,59 @@ void FormatModuleLogLine(char* line, size_t size, const char* fileName,
                         entryPoints.moduleDate ? ModuleDateNumber(entryPoints.moduleDate()) : 0,
                         entryPoints.getModuleVersion != nullptr,
                         entryPoints.getModuleVersion ? entryPoints.getModuleVersion() : 0);
+}
+
+const char* const kObsoleteRegistrationNotice[kObsoleteRegistrationNoticeLines] = {
+    "-------------------------- OBSOLETE: --------------------------",
+    "Obsolete API function used: oapiRegisterMFDMode",
+    "At least one active module is accessing an obsolete interface function.",
+    "Addons which rely on obsolete functions may not be compatible with",
+    "future versions of Orbiter.",
+    "---------------------------------------------------------------"};
+
+// --- What the host exports for loading and registration ---
+
+using host_model::gHost;
+
+int Date2Int(char* date) {
+    ++gHost.date2IntCalls; // counted, so that tests see how often the module asks
+    return ModuleDateNumber(date);
+}
+
+// Called by the module's entry point at process attach: the host looks up the module's exports,
+// logs the module with its version, then hands it to InitModule.
+void InitLib(HINSTANCE hModule) {
+    host_model::ModuleFileNameOf(hModule, gHost.moduleFileName, sizeof gHost.moduleFileName);
+    ModuleNameOf(gHost.moduleFileName, gHost.moduleName, sizeof gHost.moduleName);
+    gHost.module = FindModuleEntryPoints(reinterpret_cast<HMODULE>(hModule));
+    gHost.moduleLoaded = true;
+    char line[host_model::kLogLineSize];
+    FormatModuleLogLine(line, sizeof line, gHost.moduleFileName, gHost.module);
+    host_model::WriteLog(line);
+    if (gHost.module.initModule)
+        gHost.module.initModule(hModule);
+}
+
+// Still works, but the first call logs the host's notice that it is obsolete.
+int oapiRegisterMFDMode(MFDMODESPEC& spec) {
+    if (!gHost.obsoleteNoticeWritten)
+        for (int i = 0; i < kObsoleteRegistrationNoticeLines; ++i)
+            host_model::WriteLog(kObsoleteRegistrationNotice[i]);
+    gHost.obsoleteNoticeWritten = true;
+    int id = gHost.modeCount < host_model::kMaxModes ? gHost.modeCount++ : -1;
+    for (int i = 0; id < 0 && i < gHost.modeCount; ++i)
+        if (!gHost.modes[i].registered)
+            id = i; // a full table takes the place of an unregistered mode
+    if (id >= 0) {
+        gHost.modes[id].spec = spec;
+        gHost.modes[id].registered = true;
+    }
+    return id;
+}
+
+bool oapiUnregisterMFDMode(int mode) {
+    if (mode < 0 || mode >= gHost.modeCount || !gHost.modes[mode].registered)
+        return false;
+    gHost.modes[mode].registered = false;
+    return true;
 }

@@ -1,6 +1,5 @@
 // How the simulator loads a plug-in module: the functions it looks up by name, the date format of
-// a module's build date, and the line it logs. Both stand-in hosts build this; it needs no C++
-// library.
+// a module's build date, and what it logs.
 #pragma once
 
 #include "host/orbiter_api.h"
@@ -47,3 +46,7 @@ void FormatModuleLogLine(char* line, size_t size, const char* fileName, bool has
 // The same line for a module whose entry points are known.
 void FormatModuleLogLine(char* line, size_t size, const char* fileName,
                          const ModuleEntryPoints& entryPoints);
+
+// The notice the 2024 edition logs at the first registration through MFDMODESPEC, one line each.
+extern const char* const kObsoleteRegistrationNotice[];
+const int kObsoleteRegistrationNoticeLines = 6;

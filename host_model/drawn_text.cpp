@@ -1,4 +1,4 @@
-#include "host_rules/drawn_text.h"
+#include "host_model/drawn_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host_rules/redraw_schedule.h"
+#include "host_model/redraw_schedule.h"
 
 void AdvanceFrame(HostClock& clock, double seconds) {
     clock.realTime += seconds;

@@ -1,0 +1,178 @@
+// The simulator as both stand-in hosts run it: kelvane-sim's host library and the stand-in
+// orbiter.exe compile this one model of the host, in the C++ that both toolchains build (no C++
+// library, as the module). Each stand-in adds only what must differ: how it loads a library, how
+// it draws text, and how it ends a run where the simulator would crash.
+//
+// Modelled, as the host does it:
+// - vessels and their VESSEL queries, with the host's lack of guards turned into a loud stop;
+// - the MFD base class, its private pointer, Title, InvalidateDisplay and InvalidateButtons;
+// - the oapi functions, InitLib and its log (with the notice for the obsolete registration),
+//   Date2Int, and the module's callbacks;
+// - the display table: the open sequence (OPENEDEX, OPENED, private pointer and cell,
+//   RecallStatus or ReadStatus) and the close sequence (StoreStatus, CLOSED, delete);
+// - the session: its start from a scenario's lines, a focus change, deleting a vessel (the focus
+//   moves first; the last vessel stays), and its end;
+// - the scenario stream's reading and writing rules, and tank levels as read and written;
+// - the redraw schedule.
+//
+// Not modelled: positions, orbits and physics (so "the nearest other vessel" is the first other
+// vessel in the scenario's order), time beyond the redraw clock, keyboard input, panels and
+// virtual cockpits, other display modes (their blocks stay off), MFDMODESPECEX, vessel modules
+// beyond the figures a stand-in hands over, and the Launchpad's settings.
+#pragma once
+
+#include "host/orbiter_api.h"
+#include "host_model/module_loading.h"
+#include "host_model/redraw_schedule.h"
+#include "host_model/scenario_streams.h"
+#include "host_model/vessels.h"
+
+#include <stddef.h>
+
+namespace host_model {
+
+// --- What each stand-in supplies ---
+// Ends the run where the simulator would crash: `message` goes to stderr after the program's
+// name, and the run stops at once with kHostCrashStatus.
+[[noreturn]] void EndRunAtCrash(const char* message);
+// Draws the host's own text (the title) on a display's device context.
+void DrawHostText(HDC dc, int x, int y, const char* text, int length);
+// The file name (no folder) of a loaded module, as the host's log names it.
+void ModuleFileNameOf(HINSTANCE module, char* name, size_t size);
+
+// snprintf as both C libraries have it: `out` always ends in a zero; the length written.
+int FormatText(char* out, size_t size, const char* format, ...)
+#if defined(__GNUC__) || defined(__clang__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+
+// The exit status of a run that the simulator would not have survived.
+const int kHostCrashStatus = 3;
+// "the module called CALL [on the vessel NAME, ]REASON; the simulator would crash here".
+[[noreturn]] void HostCrash(const char* call, const char* reason, const char* vesselName = nullptr);
+
+// --- Displays ---
+// The host's title colour, light grey (COLORREF 0x00BBGGRR), whatever the display's own.
+const COLORREF kTitleColour = 0x00E0E0E0;
+inline int TitleX(DWORD cw) {
+    return static_cast<int>(cw / 2);
+}
+// The display's character cell: a fixed-width font H * 9 / 200 pixels high.
+void CellSizeFor(DWORD height, DWORD& cw, DWORD& ch);
+
+// The host's record of one cockpit display (it calls it an instrument).
+struct Instrument {
+    int id;
+    DWORD width, height;
+    int mode; // index into HostState::modes
+    Vessel* vessel;
+    MFD* mfd; // null: the display is off
+    int buttonInvalidations;
+    int displayInvalidations;
+    RedrawSchedule schedule;
+};
+
+struct Mode {
+    MFDMODESPEC spec;
+    bool registered;
+};
+
+// How a display came to be opened: the pilot (or a focus change) recalls its status, a
+// scenario's block reads it.
+enum class OpenedBy { Pilot, Scenario };
+
+// What the open sequence gave: each message's answer, and the display that answered.
+struct OpenedDisplay {
+    OAPI_MSGTYPE extended; // OAPI_MSG_MFD_OPENEDEX
+    OAPI_MSGTYPE plain;    // OAPI_MSG_MFD_OPENED; 0 when it was not sent
+    MFD* display;          // null when both gave 0
+};
+
+// The record the host hands with OAPI_MSG_MFD_OPENEDEX.
+struct OpenSpec {
+    DWORD w, h;
+    const MFDMODESPEC* spec;
+};
+
+const int kMaxModes = 8;
+const int kMaxLogLines = 32;
+const int kLogLineSize = 160;
+
+struct HostState {
+    bool running;
+    const char* program; // the first word of the crash line
+    int displayCount;    // kelvane-sim: all 12; orbiter.exe: the generic cockpit's Left and Right
+    ModuleEntryPoints module;
+    bool moduleLoaded;
+    char moduleFileName[64];
+    char moduleName[64]; // the file name without its extension: BEGIN_<name>
+    char log[kMaxLogLines][kLogLineSize];
+    int logCount;
+    bool obsoleteNoticeWritten;
+    int date2IntCalls;
+    Mode modes[kMaxModes];
+    int modeCount;
+    Vessel** vessels; // the live ones, in the order they were made
+    int vesselCount;
+    int vesselCapacity;
+    Vessel* focus;
+    Instrument displays[MAXMFD];
+    HostClock clock;
+    int displaysMade, displaysGone; // MFD constructions and destructions
+    const MFD* lastDisplayMade;
+};
+extern HostState gHost;
+
+// Starts the host: nothing loaded, no vessel, every display off. Fails loudly when one runs.
+void StartHost(const char* program, int displayCount);
+// Stops it: the displays close, the vessels go (as at a session's end, without the module's
+// callbacks); the module must be unloaded first.
+void StopHost();
+
+void WriteLog(const char* line);
+
+const MFDMODESPEC* FindMode(const char* name); // registered, name in any case
+int FindModeIndex(const char* name);
+bool IsOpen(int id);
+// The open sequence on the focus vessel; `status` is the stream for ReadStatus when a scenario
+// opens the display.
+OpenedDisplay OpenDisplay(int id, const char* mode, DWORD width, DWORD height, OpenedBy by,
+                          FILEHANDLE status = nullptr);
+void CloseDisplay(int id);
+void CloseAllDisplays();
+// The focus moves: every open display closes and opens again, in its mode, on the new focus.
+void SetFocus(Vessel* vessel);
+// Deletes a vessel as the host does: the focus moves away from it first, then opcDeleteVessel,
+// then it goes. False when it is the last vessel: the host keeps it.
+bool DeleteVessel(Vessel* vessel);
+// The session's end: the state is saved (display statuses, then the module's block, both
+// dropped), every display closes, every vessel goes without opcDeleteVessel, and the module's
+// opcCloseRenderViewport runs.
+void EndSession();
+// One frame of the host's clock; then RedrawDue says which displays the host redraws.
+void AdvanceClock(double seconds);
+bool RedrawDue(int id);
+void NoteRedraw(int id);
+// "Left", "Right", "3" … "12"; -1 from DisplayIdNamed for any other name.
+const char* DisplayName(int id);
+int DisplayIdNamed(const char* name);
+
+// --- A session's start from a scenario ---
+struct ScenarioStart {
+    const char* path; // names the file in warnings
+    const char* const* lines;
+    int lineCount;
+    // The figures of a class; null for a class the stand-in cannot make (no tanks, no thrusters,
+    // no mass).
+    const VesselFigures* (*classOf)(void* context, const char* className);
+    void (*warn)(void* context, const char* message);
+    void* context;
+    DWORD width, height; // of each display
+};
+// The host's order: every ship (tanks emptied, then its last level line; the DeltaGlider's retro
+// covers opened by RCOVER), the focus (the BEGIN_FOCUS ship, matched with regard to case, else the
+// first), the module's block through opcLoadState, then each display block in a registered mode.
+void StartScenario(const ScenarioStart& start);
+
+} // namespace host_model

@@ -1,0 +1,197 @@
+// A session's start from a scenario's lines, in the host's order.
+#include "host_model/host_model.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+namespace host_model {
+namespace {
+
+struct Reading {
+    const ScenarioStart& start;
+    char text[512]; // the current line, cleaned
+};
+
+void Clean(Reading& r, int line) {
+    ReaderLineText(line < r.start.lineCount ? r.start.lines[line] : "", r.text, sizeof r.text);
+}
+
+void Warn(const ScenarioStart& start, int line, const char* what) {
+    char message[768];
+    FormatText(message, sizeof message, "%s:%d: %s", start.path, line + 1, what);
+    if (start.warn)
+        start.warn(start.context, message);
+}
+
+// The first line at or after `from` whose cleaned text is `text` in any case; -1 for none.
+int FindLine(Reading& r, int from, const char* text) {
+    for (int i = from; i < r.start.lineCount; ++i) {
+        Clean(r, i);
+        if (EqualNoCase(r.text, text))
+            return i;
+    }
+    return -1;
+}
+
+// Applies a ship's level line to its vessel, whose tanks the host has emptied.
+void ApplyLevels(const ScenarioStart& start, int line, const char* clean, Vessel& vessel) {
+    const int max = static_cast<int>(strlen(clean) / 2 + 1);
+    LevelPair* pairs = static_cast<LevelPair*>(calloc(static_cast<size_t>(max), sizeof(LevelPair)));
+    if (!pairs)
+        HostCrash("the host's own allocation", "without memory left");
+    const int count = ReadLevelLine(clean, pairs, max);
+    for (int i = 0; i < count; ++i) {
+        const LevelPair& p = pairs[i];
+        if (!p.read || (!p.allTanks && (p.tank < 0 || p.tank >= int(vessel.TankCount()))))
+            continue; // the host passes over a pair it cannot read or a tank the vessel lacks
+        if (p.level < 0) {
+            char what[256];
+            FormatText(what, sizeof what,
+                       "ship %s: the level '%.*s' is negative, which the host would take as "
+                       "a negative mass: the tank is empty",
+                       vessel.Name(), p.length, p.text);
+            Warn(start, line, what);
+        }
+        const double level = p.level < 0 ? 0 : p.level;
+        if (p.allTanks)
+            vessel.SetAllTankLevels(level);
+        else
+            vessel.SetTankLevel(static_cast<size_t>(p.tank), level);
+    }
+    free(pairs);
+}
+
+// One ship block from its NAME:CLASS line to its END; the line after it.
+int ReadShip(Reading& r, int header) {
+    const ScenarioStart& start = r.start;
+    Clean(r, header);
+    char* colon = strchr(r.text, ':');
+    if (colon)
+        *colon = '\0';
+    char name[256], className[256];
+    ReaderLineText(r.text, name, sizeof name);
+    ReaderLineText(colon ? colon + 1 : r.text, className,
+                   sizeof className); // NAME alone: its class
+    const VesselFigures* figures =
+        start.classOf ? start.classOf(start.context, className) : nullptr;
+    VesselFigures none = {className, 0, {{0, 0, 0}}, 0, nullptr, 0, nullptr};
+    Vessel* vessel = AddVessel(name, figures ? *figures : none);
+    int levels = -1; // the last level line: it replaces the earlier ones
+    bool coversOpen = false;
+    int line = header + 1;
+    for (; line < start.lineCount; ++line) {
+        Clean(r, line);
+        if (EqualNoCase(r.text, "END") || EqualNoCase(r.text, "END_SHIPS"))
+            break;
+        LevelPair probe;
+        if (ReadLevelLine(r.text, &probe, 1) >= 0)
+            levels = line;
+        // The DeltaGlider's retro covers: "RCOVER 1 …" has them open.
+        if (StartsNoCase(r.text, "RCOVER ") && atoi(r.text + 7) == 1)
+            coversOpen = true;
+    }
+    if (levels >= 0) {
+        Clean(r, levels);
+        ApplyLevels(start, levels, r.text, *vessel);
+    }
+    if (coversOpen)
+        vessel->OpenCovers();
+    return line + 1;
+}
+
+void ReadShips(Reading& r) {
+    const int begin = FindLine(r, 0, "BEGIN_SHIPS");
+    for (int line = begin < 0 ? r.start.lineCount : begin + 1; line < r.start.lineCount;) {
+        Clean(r, line);
+        if (EqualNoCase(r.text, "END_SHIPS"))
+            return;
+        line = *r.text ? ReadShip(r, line) : line + 1;
+    }
+}
+
+// The ship that BEGIN_FOCUS names, with regard to case; else the first.
+void TakeFocus(Reading& r) {
+    const int begin = FindLine(r, 0, "BEGIN_FOCUS");
+    for (int line = begin < 0 ? r.start.lineCount : begin + 1; line < r.start.lineCount; ++line) {
+        Clean(r, line);
+        if (EqualNoCase(r.text, "END_FOCUS"))
+            break;
+        if (!StartsNoCase(r.text, "Ship ") && !StartsNoCase(r.text, "Ship\t"))
+            continue;
+        const char* name = SkipBlanks(r.text + 5);
+        for (int i = 0; i < gHost.vesselCount; ++i)
+            if (strcmp(gHost.vessels[i]->Name(), name) == 0) {
+                gHost.focus = gHost.vessels[i];
+                return;
+            }
+        break;
+    }
+    gHost.focus = gHost.vesselCount > 0 ? gHost.vessels[0] : nullptr;
+}
+
+void LoadModuleState(Reading& r) {
+    if (!gHost.moduleLoaded || !gHost.module.loadState)
+        return;
+    char begin[80];
+    FormatText(begin, sizeof begin, "BEGIN_%s", gHost.moduleName);
+    const int block = FindLine(r, 0, begin);
+    if (block < 0)
+        return;
+    ScenarioStream stream;
+    OpenReader(stream, r.start.lines + block + 1, r.start.lineCount - block - 1);
+    gHost.module.loadState(&stream);
+    CloseStream(stream);
+}
+
+// Each BEGIN_MFD block, found by the start of its raw line: TYPE User and, on the next line, the
+// MODE of a registered mode open the display, whose ReadStatus reads on after the MODE line.
+void OpenDisplays(Reading& r) {
+    const ScenarioStart& start = r.start;
+    for (int line = 0; line < start.lineCount; ++line) {
+        if (!StartsNoCase(start.lines[line], "BEGIN_MFD "))
+            continue;
+        Clean(r, line);
+        const int id = DisplayIdNamed(SkipBlanks(r.text + 9));
+        if (id < 0 || id >= gHost.displayCount)
+            continue; // no such display in this cockpit
+        int type = line + 1;
+        for (; type < start.lineCount; ++type) {
+            Clean(r, type);
+            if (StartsNoCase(r.text, "TYPE") || EqualNoCase(r.text, "END_MFD"))
+                break;
+        }
+        if (!EqualNoCase(r.text, "TYPE User"))
+            continue;
+        Clean(r, type + 1);
+        if (!StartsNoCase(r.text, "MODE ") || !FindMode(SkipBlanks(r.text + 5)))
+            continue;
+        char what[128];
+        if (!gHost.focus) {
+            FormatText(what, sizeof what, "display %s stays off: the scenario has no vessel",
+                       DisplayName(id));
+            Warn(start, line, what);
+            continue;
+        }
+        ScenarioStream status;
+        OpenReader(status, start.lines + type + 2, start.lineCount - type - 2);
+        const OpenedDisplay opened = OpenDisplay(id, SkipBlanks(r.text + 5), start.width,
+                                                 start.height, OpenedBy::Scenario, &status);
+        CloseStream(status);
+        if (!opened.display) {
+            FormatText(what, sizeof what, "the module did not open display %s", DisplayName(id));
+            Warn(start, line, what);
+        }
+    }
+}
+
+} // namespace
+
+void StartScenario(const ScenarioStart& start) {
+    Reading r = {start, {0}};
+    ReadShips(r);
+    TakeFocus(r);
+    LoadModuleState(r);
+    OpenDisplays(r);
+}
+
+} // namespace host_model
