@@ -11,8 +11,6 @@ import os
 import re
 import sys
 
-MAX_TANKS = 4  # standin::kMaxTanks
-MAX_THRUSTERS = 24  # standin::kMaxThrusters
 NUMBER = re.compile(r"^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$")
 
 
@@ -56,7 +54,8 @@ def numbered(sections, prefix):
     return [sections[f"{prefix}{n}"] for n in found]
 
 
-def class_table(path):
+def class_table(path, number):
+    """The class's tank and thruster arrays, and its VesselFigures row that points at them."""
     head, sections = read_sections(path)
     name = head.get("classname", (os.path.splitext(os.path.basename(path))[0], 0))[0]
     empty_mass = numbers(head, "emptymass", 1, path)[0]
@@ -65,17 +64,21 @@ def class_table(path):
     thrusters = []
     for s in numbered(sections, "THRUSTER_"):
         tank = numbers(s, "propellant", 1, path)[0] if "propellant" in s else "-1"
+        cover = numbers(s, "coverpropellant", 1, path)[0] if "coverpropellant" in s else "-1"
         thrusters.append((numbers(s, "pos", 3, path), numbers(s, "dir", 3, path),
-                          numbers(s, "max0", 1, path)[0], numbers(s, "isp0", 1, path)[0], tank))
-    if len(tanks) > MAX_TANKS or len(thrusters) > MAX_THRUSTERS:
-        raise ClassFileError(f"{path}: more than {MAX_TANKS} tanks or {MAX_THRUSTERS} thrusters")
-    rows = ",\n".join(
-        f"        {{{{{', '.join(p)}}}, {{{', '.join(d)}}}, {m}, {i}, {t}}}"
-        for p, d, m, i, t in thrusters)
-    return (f"    {{\n        \"{name}\",\n        {empty_mass},\n        {{{', '.join(pmi)}}},\n"
-            f"        {len(tanks)},\n        {{{', '.join(tanks) or '0'}}},\n"
-            f"        {len(thrusters)},\n        {{\n{rows + ',' + chr(10) if rows else ''}"
-            f"        }},\n    }}")
+                          numbers(s, "max0", 1, path)[0], numbers(s, "isp0", 1, path)[0], tank,
+                          cover))
+    arrays = ""
+    if tanks:
+        arrays += f"const double kTanks{number}[] = {{{', '.join(tanks)}}};\n"
+    if thrusters:
+        rows = "".join(f"    {{{{{{{', '.join(p)}}}}}, {{{{{', '.join(d)}}}}}, {m}, {i}, {t}, {c}}},\n"
+                       for p, d, m, i, t, c in thrusters)
+        arrays += f"const host_model::ThrusterFigures kThrusters{number}[] = {{\n{rows}}};\n"
+    row = (f"    {{\"{name}\", {empty_mass}, {{{{{', '.join(pmi)}}}}}, {len(tanks)}, "
+           f"{f'kTanks{number}' if tanks else 'nullptr'}, {len(thrusters)}, "
+           f"{f'kThrusters{number}' if thrusters else 'nullptr'}}}")
+    return arrays, row
 
 
 def main():
@@ -84,14 +87,16 @@ def main():
     parser.add_argument("files", nargs="+")
     args = parser.parse_args()
     try:
-        tables = [class_table(path) for path in args.files]
+        tables = [class_table(path, n) for n, path in enumerate(args.files)]
     except (ClassFileError, OSError) as e:
         print(f"stock_class_table.py: {e}", file=sys.stderr)
         return 1
-    body = ",\n".join(tables)
+    arrays = "".join(a for a, _ in tables)
+    body = ",\n".join(r for _, r in tables)
     text = ("// Written by windows/stock_class_table.py from the built-in sample's class files.\n"
-            "#include \"standin/stand_in_host.h\"\n\nnamespace standin {\n\n"
-            f"const VesselClassData kStockClasses[] = {{\n{body},\n}};\n"
+            "#include \"standin/stand_in_host.h\"\n\nnamespace standin {\nnamespace {\n"
+            f"{arrays}}} // namespace\n\n"
+            f"const host_model::VesselFigures kStockClasses[] = {{\n{body},\n}};\n"
             "const int kStockClassCount = sizeof kStockClasses / sizeof kStockClasses[0];\n\n"
             "} // namespace standin\n")
     with open(args.out, "w", encoding="ascii") as f:

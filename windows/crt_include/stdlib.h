@@ -8,6 +8,8 @@ extern "C" {
 #endif
 
 void* __cdecl malloc(size_t size);
+void* __cdecl calloc(size_t count, size_t size);
+void* __cdecl realloc(void* block, size_t size);
 void __cdecl free(void* block);
 __declspec(noreturn) void __cdecl abort(void);
 __declspec(noreturn) void __cdecl exit(int status);

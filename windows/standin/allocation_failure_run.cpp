@@ -29,14 +29,15 @@ void OpenWithoutMemory(Vessel& vessel) {
     // is there, so the failure below is the module's alone.
     ThrowAndCatchOnce();
     TakeMemoryBelow4GiB();
-    const MFDMODESPEC* mode = FindMode("Kelvane");
+    const MFDMODESPEC* mode = host_model::FindMode("Kelvane");
     if (!mode) {
         Fail("allocation failure: the mode is not registered");
         return;
     }
     // The display object: the host's MFD part and the module's one pointer to its settings.
     const size_t kDisplayObjectSize = sizeof(MFD) + sizeof(void*);
-    const int constructionsBefore = gMfdConstructions, destructionsBefore = gMfdDestructions;
+    const int constructionsBefore = host_model::gHost.displaysMade,
+              destructionsBefore = host_model::gHost.displaysGone;
     const WPARAM size = 256 | (256 << 16);
     const LPARAM pv = reinterpret_cast<LPARAM>(static_cast<VESSEL*>(&vessel));
 
@@ -81,8 +82,12 @@ void OpenWithoutMemory(Vessel& vessel) {
         Fail("allocation failure: no std::bad_alloc reached the host");
     Say("what(): %s", what);
     Say("display object: %s, base part destroyed: %s, its memory given back: %s",
-        gMfdConstructions == constructionsBefore + 1 && gLastMfd == kept ? "made" : "not made",
-        gMfdDestructions == destructionsBefore + 1 ? "yes" : "no", sameBlock ? "yes" : "no");
+        host_model::gHost.displaysMade == constructionsBefore + 1 &&
+                host_model::gHost.lastDisplayMade == kept
+            ? "made"
+            : "not made",
+        host_model::gHost.displaysGone == destructionsBefore + 1 ? "yes" : "no",
+        sameBlock ? "yes" : "no");
 }
 
 } // namespace standin

@@ -1,7 +1,7 @@
 #include "standin/display_capture.h"
 #include "standin/win32_extra.h"
 
-#include "host_rules/drawn_text.h"
+#include "host_model/drawn_text.h"
 
 #include <stdint.h>
 #include <stdio.h>

@@ -7,26 +7,15 @@
 
 namespace standin {
 
-const int kDisplays = 2; // Left and Right
-extern const char* const kDisplayNames[kDisplays];
-extern Instrument gInstruments[kDisplays];
-extern HostClock gClock;
+const int kDisplays = 2; // the generic cockpit's Left and Right
 extern HMODULE gModule;
-extern ModuleEntryPoints gEntryPoints;
-
-// Counts kept by the stand-in's MFD base class, to see what becomes of a display object.
-extern int gMfdConstructions, gMfdDestructions;
-extern const void* gLastMfd;
 
 // Loads Modules\Plugin\Kelvane.dll from beside the executable and checks what it exports and
 // registers. False when the run cannot go on.
 bool LoadModule(const char* exePath);
-// The registered mode of that name; null when there is none.
-const MFDMODESPEC* FindMode(const char* name);
-
-// Opens display `id` in the Kelvane mode on `vessel`, checks the display it made and sets its
-// cell. False (with a failure in the transcript) when no display came of it.
-bool OpenDisplay(int id, Vessel& vessel, DWORD width, DWORD height);
+// Opens display `id` in the Kelvane mode on the focus vessel, as a pilot does, and checks the
+// display it made. False (with a failure in the transcript) when no display came of it.
+bool OpenDisplay(int id, DWORD width, DWORD height);
 void CloseDisplay(int id);
 // Redraws display `id` into a memory device context, prints the frame, checks its ink and saves
 // its picture as NN-<display>-<pictureName>.bmp in the frames folder.
@@ -37,9 +26,7 @@ void RunFrame();
 void Press(int id, int button);
 // opcSaveState, printed as the scenario's module block.
 void SaveState();
-// The session's end as the host ends one: the state is saved (each open display's status, then
-// opcSaveState; the lines are counted, not kept), the displays close, every vessel is destroyed
-// without opcDeleteVessel, and then the module's opcCloseRenderViewport runs.
+// The session's end as the host ends one (host_model::EndSession), printed.
 void EndSession();
 void PrintWritten(const ScenarioStream& stream);
 

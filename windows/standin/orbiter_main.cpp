@@ -106,13 +106,7 @@ int OrbiterMain(int argc, char** argv) {
         return 2;
     }
 
-    if (options.run == Run::Play) {
-        if (!ReadShips())
-            return 1;
-    } else {
-        MakeSmokeVessels();
-    }
-
+    host_model::StartHost("orbiter.exe", kDisplays);
     TakeMemoryBelow4GiB();
     Say("== loading the plug-in");
     if (!LoadModule(argv[0])) {
@@ -120,9 +114,10 @@ int OrbiterMain(int argc, char** argv) {
         return 1;
     }
 
-    if (options.run == Run::TimeRedraw)
-        return TimeRedraws(gVessels[0], options.redraws);
     if (options.run == Run::Play)
-        return PlayScenario();
+        return PlayScenario(options.scenarioPath);
+    MakeSmokeVessels();
+    if (options.run == Run::TimeRedraw)
+        return TimeRedraws(options.redraws);
     return RunSmokeSteps(options.expectPath);
 }

@@ -26,11 +26,11 @@ double Median(double* values, int count) {
 
 } // namespace
 
-int TimeRedraws(Vessel& vessel, int count) {
+int TimeRedraws(int count) {
     const int kSize = 256;
-    if (!OpenDisplay(MFD_LEFT, vessel, kSize, kSize))
+    if (!OpenDisplay(MFD_LEFT, kSize, kSize))
         return 1;
-    MFD* mfd = gInstruments[MFD_LEFT].mfd;
+    MFD* mfd = host_model::gHost.displays[MFD_LEFT].mfd;
     DWORD cw, ch;
     CellSizeFor(kSize, cw, ch);
     DisplaySurface surface;
@@ -45,7 +45,8 @@ int TimeRedraws(Vessel& vessel, int count) {
     const int kRounds = 7;
     printf("redraw timing: %d-bit host, %s, %dx%d memory device context, median of %d rounds "
            "of %d\n",
-           static_cast<int>(sizeof(void*) * 8), vessel.name, kSize, kSize, kRounds, count);
+           static_cast<int>(sizeof(void*) * 8), host_model::gHost.focus->Name(), kSize, kSize,
+           kRounds, count);
     printf("%-8s %12s %16s %15s\n", "page", "redraw ns", "TextOutA ns", "module's share");
     const char* const kPages[] = {"Mass", "Tanks", "Engines"};
     static DrawnFrame frame;

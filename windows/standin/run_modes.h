@@ -11,11 +11,10 @@ void MakeSmokeVessels();
 int RunSmokeSteps(const char* expectPath);
 
 // A scenario started as the simulator starts it, and its displays drawn (scenario_play.cpp).
-bool ReadShips();
-int PlayScenario();
+int PlayScenario(const char* path);
 
-// How long each page's redraw takes (redraw_timing.cpp).
-int TimeRedraws(Vessel& vessel, int count);
+// How long each page's redraw takes on the focus vessel (redraw_timing.cpp).
+int TimeRedraws(int count);
 
 // The first display opened with no memory left for the module (allocation_failure_run.cpp).
 void OpenWithoutMemory(Vessel& vessel);

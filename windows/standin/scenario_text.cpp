@@ -3,14 +3,13 @@
 #include "standin/module_driver.h"
 #include "standin/win32_extra.h"
 
-#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
 namespace standin {
 
 namespace {
-char gScenarioText[kMaxScenarioLines][kStreamLineSize];
+char gScenarioText[kMaxScenarioLines][kScenarioLineSize];
 } // namespace
 
 const char* gScenarioLines[kMaxScenarioLines];
@@ -21,7 +20,7 @@ bool ReadScenario(const char* path) {
     if (!file)
         return false;
     while (gScenarioLineCount < kMaxScenarioLines &&
-           fgets(gScenarioText[gScenarioLineCount], kStreamLineSize, file)) {
+           fgets(gScenarioText[gScenarioLineCount], kScenarioLineSize, file)) {
         char* line = gScenarioText[gScenarioLineCount];
         size_t n = strlen(line);
         while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
@@ -33,20 +32,6 @@ bool ReadScenario(const char* path) {
     return gScenarioLineCount > 0 && gScenarioLineCount < kMaxScenarioLines;
 }
 
-const char* SkipBlanks(const char* line) {
-    while (*line == ' ' || *line == '\t')
-        ++line;
-    return line;
-}
-
-bool StartsWithNoCase(const char* text, const char* prefix) {
-    for (; *prefix; ++text, ++prefix)
-        if (toupper(static_cast<unsigned char>(*text)) !=
-            toupper(static_cast<unsigned char>(*prefix)))
-            return false;
-    return true;
-}
-
 int FindLine(int from, const char* prefix) {
     for (int i = from; i < gScenarioLineCount; ++i)
         if (strncmp(SkipBlanks(gScenarioLines[i]), prefix, strlen(prefix)) == 0)
@@ -54,17 +39,19 @@ int FindLine(int from, const char* prefix) {
     return -1;
 }
 
-const ScenarioStream* LoadModuleState() {
+int LoadModuleState(char* last, size_t size) {
     char begin[80];
-    _snprintf(begin, sizeof begin, "BEGIN_%s", gModuleName);
-    begin[sizeof begin - 1] = '\0';
+    host_model::FormatText(begin, sizeof begin, "BEGIN_%s", host_model::gHost.moduleName);
     const int block = FindLine(0, begin);
     if (block < 0)
-        return nullptr;
-    static ScenarioStream state;
-    OpenReader(state, gScenarioLines + block + 1, gScenarioLineCount - block - 1);
-    gEntryPoints.loadState(&state);
-    return &state;
+        return -1;
+    ScenarioStream state;
+    host_model::OpenReader(state, gScenarioLines + block + 1, gScenarioLineCount - block - 1);
+    host_model::gHost.module.loadState(&state);
+    const int read = state.next;
+    host_model::FormatText(last, size, "%s", state.current ? state.current : "");
+    host_model::CloseStream(state);
+    return read;
 }
 
 } // namespace standin

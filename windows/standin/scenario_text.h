@@ -8,6 +8,7 @@
 namespace standin {
 
 const int kMaxScenarioLines = 160;
+const int kScenarioLineSize = 160;
 extern const char* gScenarioLines[kMaxScenarioLines];
 extern int gScenarioLineCount;
 
@@ -15,13 +16,12 @@ extern int gScenarioLineCount;
 // kMaxScenarioLines lines or more.
 bool ReadScenario(const char* path);
 
-const char* SkipBlanks(const char* line);
-bool StartsWithNoCase(const char* text, const char* prefix);
 // The first line at or after `from` whose text (blanks skipped) starts with `prefix`; -1 when
 // there is none.
 int FindLine(int from, const char* prefix);
 
-// opcLoadState with the lines after the scenario's BEGIN_<module> line; null when it has none.
-const ScenarioStream* LoadModuleState();
+// opcLoadState with the lines after the scenario's BEGIN_<module> line: how many lines it read,
+// and the last in `last`; -1 when the scenario has no such block.
+int LoadModuleState(char* last, size_t size);
 
 } // namespace standin

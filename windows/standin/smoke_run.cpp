@@ -16,7 +16,7 @@ namespace standin {
 
 namespace {
 
-Vessel* gFocus = nullptr;
+host_model::HostState& gHost = host_model::gHost;
 
 const int kMaxWords = 4;
 struct Step {
@@ -56,9 +56,9 @@ void CheckDivision() {
 
 // The display a step names; -1 (with a failure) when it names none.
 int DisplayOf(const Step& step, int word) {
-    for (int id = 0; id < kDisplays && word < step.wordCount; ++id)
-        if (_stricmp(step.words[word], kDisplayNames[id]) == 0)
-            return id;
+    const int id = word < step.wordCount ? host_model::DisplayIdNamed(step.words[word]) : -1;
+    if (id >= 0 && id < kDisplays)
+        return id;
     Fail("step on line %d: expected Left or Right", step.line);
     return -1;
 }
@@ -66,11 +66,18 @@ int DisplayOf(const Step& step, int word) {
 // The same for a display that must be open.
 int OpenDisplayOf(const Step& step, int word) {
     const int id = DisplayOf(step, word);
-    if (id >= 0 && !gInstruments[id].mfd) {
-        Fail("step on line %d: %s is not open", step.line, kDisplayNames[id]);
+    if (id >= 0 && !host_model::IsOpen(id)) {
+        Fail("step on line %d: %s is not open", step.line, host_model::DisplayName(id));
         return -1;
     }
     return id;
+}
+
+Vessel* VesselOf(const Step& step) {
+    Vessel* vessel = step.wordCount > 1 ? host_model::FindVessel(step.words[1]) : nullptr;
+    if (!vessel)
+        Fail("step on line %d: no such vessel", step.line);
+    return vessel;
 }
 
 int ButtonOf(const Step& step, int word) {
@@ -83,45 +90,39 @@ int ButtonOf(const Step& step, int word) {
 // ReadStatus of each open display from the rest of the scenario's block for it after MODE.
 void ReadDisplayBlocks() {
     for (int id = 0; id < kDisplays; ++id) {
-        if (!gInstruments[id].mfd)
+        if (!host_model::IsOpen(id))
             continue;
         char begin[32];
-        _snprintf(begin, sizeof begin, "BEGIN_MFD %s", kDisplayNames[id]);
-        begin[sizeof begin - 1] = '\0';
+        host_model::FormatText(begin, sizeof begin, "BEGIN_MFD %s", host_model::DisplayName(id));
         const int block = FindLine(0, begin);
         const int mode = block < 0 ? -1 : FindLine(block, "MODE ");
         if (mode < 0) {
-            Fail("the scenario has no %s display block with a MODE line", kDisplayNames[id]);
+            Fail("the scenario has no %s display block with a MODE line",
+                 host_model::DisplayName(id));
             continue;
         }
-        static ScenarioStream stream;
-        OpenReader(stream, gScenarioLines + mode + 1, gScenarioLineCount - mode - 1);
-        gInstruments[id].mfd->ReadStatus(&stream);
-        Say("lines read: %d, the last \"%s\"", stream.next, stream.current);
+        ScenarioStream stream;
+        host_model::OpenReader(stream, gScenarioLines + mode + 1, gScenarioLineCount - mode - 1);
+        gHost.displays[id].mfd->ReadStatus(&stream);
+        Say("lines read: %d, the last \"%s\"", stream.next, stream.current ? stream.current : "");
+        host_model::CloseStream(stream);
     }
 }
 
 void DeleteVessel(const Step& step) {
-    Vessel* vessel = step.wordCount > 1 ? FindVessel(step.words[1]) : nullptr;
-    if (!vessel) {
-        Fail("step on line %d: no such vessel", step.line);
-        return;
+    if (Vessel* vessel = VesselOf(step)) {
+        Say("delete %s: %s", vessel->Name(),
+            host_model::DeleteVessel(vessel) ? "opcDeleteVessel, then it went"
+                                             : "the last vessel stays");
     }
-    Say("opcDeleteVessel %s, then its displays close", vessel->name);
-    gEntryPoints.deleteVessel(static_cast<OBJHANDLE>(vessel));
-    // The host closes a deleted vessel's displays after telling the module.
-    for (int id = 0; id < kDisplays; ++id)
-        if (gInstruments[id].mfd && gInstruments[id].vessel == vessel)
-            CloseDisplay(id);
-    vessel->fate = VesselFate::Deleted;
 }
 
 void Unload() {
-    const int modeId = gModeCount - 1;
+    const int modeId = gHost.modeCount - 1;
     const BOOL freed = FreeLibrary(gModule);
     Say("FreeLibrary: %s; mode %s", freed ? "unloaded" : "failed",
-        modeId >= 0 && !gModes[modeId].registered ? "unregistered" : "still registered");
-    if (modeId < 0 || gModes[modeId].registered)
+        modeId >= 0 && !gHost.modes[modeId].registered ? "unregistered" : "still registered");
+    if (modeId < 0 || gHost.modes[modeId].registered)
         Fail("ExitModule did not unregister the mode");
 }
 
@@ -135,40 +136,41 @@ void RunHostStep(const Step& step) {
     if (strcmp(what, "division") == 0) {
         CheckDivision();
     } else if (strcmp(what, "open-without-memory") == 0) {
-        OpenWithoutMemory(*gFocus);
+        OpenWithoutMemory(*gHost.focus);
     } else if (strcmp(what, "release") == 0) {
         const int button = ButtonOf(rest, 2);
         if ((id = OpenDisplayOf(rest, 1)) >= 0 && button >= 0)
             Say("button %d released: %s", button,
-                gInstruments[id].mfd->ConsumeButton(button, PANEL_MOUSE_LBUP) ? "taken"
-                                                                              : "not taken");
+                gHost.displays[id].mfd->ConsumeButton(button, PANEL_MOUSE_LBUP) ? "taken"
+                                                                                : "not taken");
     } else if (strcmp(what, "write-status") == 0) {
         if ((id = OpenDisplayOf(rest, 1)) >= 0) {
-            static ScenarioStream stream;
-            OpenWriter(stream);
-            gInstruments[id].mfd->WriteStatus(&stream);
+            ScenarioStream stream;
+            host_model::OpenWriter(stream);
+            gHost.displays[id].mfd->WriteStatus(&stream);
             PrintWritten(stream);
+            host_model::CloseStream(stream);
         }
     } else if (strcmp(what, "save-state") == 0) {
         SaveState();
     } else if (strcmp(what, "invalidations") == 0) {
         if ((id = OpenDisplayOf(rest, 1)) >= 0)
-            Say("InvalidateDisplay calls: %d", gInstruments[id].displayInvalidations);
+            Say("InvalidateDisplay calls: %d", gHost.displays[id].displayInvalidations);
     } else if (strcmp(what, "load-state") == 0) {
-        if (const ScenarioStream* state = LoadModuleState())
-            Say("lines read: %d, the last \"%s\"", state->next, state->current);
+        char last[kScenarioLineSize];
+        const int read = LoadModuleState(last, sizeof last);
+        if (read >= 0)
+            Say("lines read: %d, the last \"%s\"", read, last);
         else
-            Fail("the scenario has no BEGIN_%s block", gModuleName);
+            Fail("the scenario has no BEGIN_%s block", gHost.moduleName);
     } else if (strcmp(what, "delete") == 0) {
         DeleteVessel(rest);
     } else if (strcmp(what, "end-session") == 0) {
         EndSession();
     } else if (strcmp(what, "new-session") == 0) {
         MakeSmokeVessels();
-        for (const Vessel& v : gVessels)
-            if (v.fate == VesselFate::Alive)
-                Say("new session: %s (%s), vessel slot %d", v.name, v.className,
-                    static_cast<int>(&v - gVessels));
+        for (int i = 0; i < gHost.vesselCount; ++i)
+            Say("new session: %s (%s)", gHost.vessels[i]->Name(), gHost.vessels[i]->ClassName());
     } else if (strcmp(what, "unload") == 0) {
         Unload();
     } else {
@@ -183,7 +185,7 @@ void RunStep(const Step& step) {
         RunHostStep(step);
     } else if (strcmp(verb, "open") == 0) {
         if ((id = DisplayOf(step, 1)) >= 0)
-            OpenDisplay(id, *gFocus, 256, 256);
+            OpenDisplay(id, 256, 256);
     } else if (strcmp(verb, "close") == 0) {
         if ((id = DisplayOf(step, 1)) >= 0)
             CloseDisplay(id);
@@ -197,22 +199,19 @@ void RunStep(const Step& step) {
     } else if (strcmp(verb, "menu") == 0) {
         if ((id = OpenDisplayOf(step, 1)) >= 0) {
             const MFDBUTTONMENU* menu = nullptr;
-            const int entries = gInstruments[id].mfd->ButtonMenu(&menu);
+            const int entries = gHost.displays[id].mfd->ButtonMenu(&menu);
             for (int i = 0; menu && i < entries; ++i)
                 Say("menu %d: %s", i, menu[i].line1 ? menu[i].line1 : "");
         }
     } else if (strcmp(verb, "pause") == 0 || strcmp(verb, "resume") == 0) {
-        gClock.paused = strcmp(verb, "pause") == 0;
+        gHost.clock.paused = strcmp(verb, "pause") == 0;
     } else if (strcmp(verb, "frame") == 0) {
         RunFrame();
     } else if (strcmp(verb, "load") == 0) {
         ReadDisplayBlocks();
     } else if (strcmp(verb, "focus") == 0) {
-        Vessel* vessel = step.wordCount > 1 ? FindVessel(step.words[1]) : nullptr;
-        if (vessel)
-            gFocus = vessel;
-        else
-            Fail("step on line %d: no such vessel", step.line);
+        if (Vessel* vessel = VesselOf(step))
+            host_model::SetFocus(vessel); // the open displays close and open again on it
     } else {
         Fail("step on line %d: no step '%s'", step.line, verb);
     }
@@ -252,10 +251,17 @@ bool ParseStep(char* text, int line, Step& step) {
 } // namespace
 
 void MakeSmokeVessels() {
-    gFocus = MakeVessel("GL-01", *FindStockClass("DeltaGlider"), 1.0);
-    MakeVessel("PB-01", *FindStockClass("ShuttlePB"), 0.65);
-    MakeVessel("CP-7", *FindStockClass("CargoPod"), 1.0);
-    MakeVessel("FD-2", *FindStockClass("FuelDepot"), 0.5);
+    const struct {
+        const char* name;
+        const char* className;
+        double level;
+    } kShips[] = {{"GL-01", "DeltaGlider", 1.0},
+                  {"PB-01", "ShuttlePB", 0.65},
+                  {"CP-7", "CargoPod", 1.0},
+                  {"FD-2", "FuelDepot", 0.5}};
+    for (const auto& ship : kShips)
+        host_model::AddVessel(ship.name, *FindStockClass(ship.className))
+            ->SetAllTankLevels(ship.level);
 }
 
 int RunSmokeSteps(const char* expectPath) {
@@ -263,7 +269,7 @@ int RunSmokeSteps(const char* expectPath) {
     for (int line = 1; *at; ++line) {
         const char* end = strchr(at, '\n');
         const size_t length = end ? static_cast<size_t>(end - at) : strlen(at);
-        char text[kStreamLineSize];
+        char text[kScenarioLineSize];
         if (length >= sizeof text) {
             Fail("step on line %d: longer than %d characters", line,
                  static_cast<int>(sizeof text) - 1);
