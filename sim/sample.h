@@ -1,5 +1,5 @@
 // The built-in sample: a scenario and the class files of its vessels, built into the program from
-// sim/sample/ so that it runs from any working directory.
+// sample/ so that it runs from any working directory.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 namespace sim {
 
 struct EmbeddedFile {
-    const char* path; // relative to sim/sample/, e.g. "Config/Vessels/ShuttlePB.cfg"
+    const char* path; // relative to sample/, e.g. "Config/Vessels/ShuttlePB.cfg"
     const unsigned char* data;
     size_t size;
 };
