@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -247,7 +248,7 @@ void ScriptInterpreter::Run(const std::string& text, const std::string& source) 
 void ScriptInterpreter::RunFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw ScriptError(path + ": cannot read the script");
+        throw ScriptError(path + ": cannot read the script: " + std::strerror(errno));
     std::ostringstream text;
     text << in.rdbuf();
     Run(text.str(), path);

@@ -162,6 +162,40 @@ TEST(KelvaneSim, BadCommandsAreClearErrorsWithANonZeroExit) {
     }
 }
 
+// Every failure is one line starting with the program's name; its status tells its kind.
+TEST(KelvaneSim, ErrorsAreOneLineWithTheStatusOfTheirKind) {
+    const struct {
+        const char* arguments;
+        int status;
+        const char* error; // how the line starts after "kelvane-sim: "; none for a success
+    } cases[] = {
+        {"--version", 0, nullptr},
+        {"--nonsense", 2, "The following argument was not expected: --nonsense"},
+        {"a.scn b.scn", 2, "The following argument was not expected: b.scn"},
+        {"-e", 2, "--execute: 1 required"},
+        {"--size 100x100", 2, "--size: each side of the display is from 128 to 1024 pixels"},
+        {"--vessels nowhere", 2, "--vessels: Directory does not exist: nowhere"},
+        {"--modules nowhere", 1, "cannot load module: nowhere/Kelvane.so"},
+        {"missing.scn", 1, "missing.scn: cannot read the scenario: No such file"},
+        {"--script missing.txt", 1, "missing.txt: cannot read the script: No such file"},
+        {"-e jump", 1, "-e:1: unknown command 'jump'"},
+        {"--save /nonexistent-dir/out.scn", 1, "cannot write /nonexistent-dir/out.scn"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        ScratchFolder folder;
+        const RunResult r = RunSim(folder, c.arguments);
+        EXPECT_EQ(r.status, c.status);
+        if (!c.error) {
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(r.out.rfind("kelvane-sim ", 0), 0u) << r.out;
+            continue;
+        }
+        EXPECT_EQ(r.err.rfind(std::string("kelvane-sim: ") + c.error, 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+}
+
 TEST(KelvaneSim, ScriptsRunInTheOrderGivenAndErrorsNameTheirLine) {
     ScratchFolder folder;
     folder.Write("tanks.txt", "# to the tank page\n"
