@@ -208,8 +208,16 @@ int main(int argc, char** argv) {
             session.LoadFile(scenario);
 
         sim::ScriptInterpreter interpreter(session, std::cout);
-        if (sources.empty() && saveFile.empty() && pngFile.empty() && !interactive)
-            interpreter.Run("open Left; draw Left", "(open Left; draw Left)");
+        if (sources.empty() && saveFile.empty() && pngFile.empty() && !interactive) {
+            // The user wrote no script: name the scenario, not the built-in one's text.
+            try {
+                session.Open(MFD_LEFT);
+                std::cout << sim::FrameListing(session.Draw(MFD_LEFT), sim::DisplayName(MFD_LEFT));
+            } catch (const sim::SessionError& e) {
+                throw sim::SessionError((scenario.empty() ? "the built-in sample" : scenario) +
+                                        ": " + e.what());
+            }
+        }
         for (const ScriptSource& source : sources) {
             if (source.isFile)
                 interpreter.RunFile(source.text);

@@ -179,11 +179,13 @@ TEST(KelvaneSim, ErrorsAreOneLineWithTheStatusOfTheirKind) {
         {"missing.scn", 1, "missing.scn: cannot read the scenario: No such file"},
         {"--script missing.txt", 1, "missing.txt: cannot read the script: No such file"},
         {"-e jump", 1, "-e:1: unknown command 'jump'"},
+        {"empty.scn", 1, "empty.scn: there is no vessel to open display Left on\n"},
         {"--save /nonexistent-dir/out.scn", 1, "cannot write /nonexistent-dir/out.scn"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
         ScratchFolder folder;
+        folder.Write("empty.scn", "BEGIN_SHIPS\nEND_SHIPS\n");
         const RunResult r = RunSim(folder, c.arguments);
         EXPECT_EQ(r.status, c.status);
         if (!c.error) {
