@@ -133,8 +133,10 @@ int main(int argc, char** argv) {
         ->type_name("WxH")
         ->capture_default_str()
         ->check(CheckSize, "");
-    app.footer("Script commands (MFD is Left, Right or a display id 0 to 11; '-e' and --script "
-               "run in the order given):\n" +
+    app.footer("Script commands ('-e' and --script run in the order given). MFD is Left or Right "
+               "(in any case) or a display id 0 to 11. Listings, messages and scenario blocks "
+               "name the displays Left, Right and 3 to 12 for the ids 0, 1 and 2 to 11: 'draw 11' "
+               "prints [MFD 12].\n" +
                commandHelp +
                "\nWithout -e, --script, --save, --png or --interactive it opens the Left "
                "display on the focus vessel and prints it.\n"

@@ -60,7 +60,9 @@ std::vector<std::string> SplitWords(const std::string& command) {
 int ScriptInterpreter::DisplayArgument(const std::string& text) {
     const int id = ParseDisplayId(text);
     if (id < 0)
-        throw SessionError("unknown display '" + text + "' (expected Left, Right or 0 to 11)");
+        throw SessionError("unknown display '" + text +
+                           "' (expected Left, Right or an id 0 to 11; the displays named 3 to 12 "
+                           "are ids 2 to 11)");
     return id;
 }
 

@@ -112,8 +112,11 @@ TEST(KelvaneSim, BadCommandsAreClearErrorsWithANonZeroExit) {
     } cases[] = {
         {"draw Right", "-e:1: display Right is not open"},
         {"close Left", "-e:1: display Left is not open"},
-        {"open Middle", "-e:1: unknown display 'Middle' (expected Left, Right or 0 to 11)"},
-        {"open 12", "-e:1: unknown display '12' (expected Left, Right or 0 to 11)"},
+        {"open Middle",
+         "-e:1: unknown display 'Middle' (expected Left, Right or an id 0 to 11; the "
+         "displays named 3 to 12 are ids 2 to 11)"},
+        {"open 12", "-e:1: unknown display '12' (expected Left, Right or an id 0 to 11; the "
+                    "displays named 3 to 12 are ids 2 to 11)"},
         {"open", "-e:1: expected 'open MFD'"},
         {"open Left Right", "-e:1: expected 'open MFD'"},
         {"press Left", "-e:1: expected 'press MFD BUTTON [EVENT]'"},
