@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kModuleFile = "Kelvane.so";
+// Exit statuses, listed in --help; the host's crash stop is sim::kHostCrashStatus (3).
+constexpr int kRefusedStatus = 1;
+constexpr int kUsageStatus = 2;
 
 // The build puts the program in build/sim/ and the module in build/Modules/Plugin/.
 std::string DefaultModuleFolder() {
@@ -97,8 +100,7 @@ int main(int argc, char** argv) {
             ->type_name("FILE")
             ->expected(1)
             ->allow_extra_args(false)
-            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-            ->check(CLI::Validator(CLI::ExistingFile).description(""));
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--save", saveFile, "after the script, save the scenario to FILE")
         ->type_name("FILE");
     std::string pngFile;
@@ -131,14 +133,33 @@ int main(int argc, char** argv) {
         ->type_name("WxH")
         ->capture_default_str()
         ->check(CheckSize, "");
-    app.footer("Script commands (MFD is Left, Right or a display id 0 to 11; '-e' and --script "
-               "run in the order given):\n" +
+    app.footer("Script commands ('-e' and --script run in the order given). MFD is Left or Right "
+               "(in any case) or a display id 0 to 11. Listings, messages and scenario blocks "
+               "name the displays Left, Right and 3 to 12 for the ids 0, 1 and 2 to 11: 'draw 11' "
+               "prints [MFD 12].\n" +
                commandHelp +
                "\nWithout -e, --script, --save, --png or --interactive it opens the Left "
-               "display on the focus vessel and prints it.\nErrors go to stderr with a non-zero "
-               "exit; a failed run writes no file.");
+               "display on the focus vessel and prints it.\n"
+               "Errors go to stderr, each as one line 'kelvane-sim: MESSAGE'; when the script "
+               "fails, --save and --png write nothing.\n"
+               "Exit status:\n"
+               "  0  success\n"
+               "  1  refused input: a scenario, class file, script or command it refuses, a file "
+               "it cannot read or write (the module too), or --interactive without a terminal\n"
+               "  2  usage error: an unknown option, an option or argument missing or out of "
+               "range, or a --vessels or --orbiter-root folder that does not exist\n"
+               "  3  the module made a call on which the simulator would crash (the line says "
+               "which)");
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) { // --help, --version
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        // One form for every error, and one status for every usage error.
+        std::cerr << "kelvane-sim: " << e.what() << " (see kelvane-sim --help)\n";
+        return kUsageStatus;
+    }
 
     // -e and --script in the order they were given.
     std::vector<ScriptSource> sources;
@@ -174,7 +195,7 @@ int main(int argc, char** argv) {
         host.LoadModuleFile((fs::path(moduleFolder) / kModuleFile).string());
     } catch (const std::exception& e) {
         std::cerr << "kelvane-sim: " << e.what() << " (name the module's folder with --modules)\n";
-        return 1;
+        return kRefusedStatus;
     }
     try {
         sim::SessionOptions options;
@@ -189,8 +210,16 @@ int main(int argc, char** argv) {
             session.LoadFile(scenario);
 
         sim::ScriptInterpreter interpreter(session, std::cout);
-        if (sources.empty() && saveFile.empty() && pngFile.empty() && !interactive)
-            interpreter.Run("open Left; draw Left", "(open Left; draw Left)");
+        if (sources.empty() && saveFile.empty() && pngFile.empty() && !interactive) {
+            // The user wrote no script: name the scenario, not the built-in one's text.
+            try {
+                session.Open(MFD_LEFT);
+                std::cout << sim::FrameListing(session.Draw(MFD_LEFT), sim::DisplayName(MFD_LEFT));
+            } catch (const sim::SessionError& e) {
+                throw sim::SessionError((scenario.empty() ? "the built-in sample" : scenario) +
+                                        ": " + e.what());
+            }
+        }
         for (const ScriptSource& source : sources) {
             if (source.isFile)
                 interpreter.RunFile(source.text);
@@ -221,7 +250,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << "kelvane-sim: " << e.what() << "\n";
-        status = 1;
+        status = kRefusedStatus;
     }
     std::cout.flush();
     host.UnloadModule(); // displays close first, then the module's detach step runs

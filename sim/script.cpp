@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -59,7 +60,9 @@ std::vector<std::string> SplitWords(const std::string& command) {
 int ScriptInterpreter::DisplayArgument(const std::string& text) {
     const int id = ParseDisplayId(text);
     if (id < 0)
-        throw SessionError("unknown display '" + text + "' (expected Left, Right or 0 to 11)");
+        throw SessionError("unknown display '" + text +
+                           "' (expected Left, Right or an id 0 to 11; the displays named 3 to 12 "
+                           "are ids 2 to 11)");
     return id;
 }
 
@@ -247,7 +250,7 @@ void ScriptInterpreter::Run(const std::string& text, const std::string& source) 
 void ScriptInterpreter::RunFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw ScriptError(path + ": cannot read the script");
+        throw ScriptError(path + ": cannot read the script: " + std::strerror(errno));
     std::ostringstream text;
     text << in.rdbuf();
     Run(text.str(), path);

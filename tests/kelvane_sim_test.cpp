@@ -112,8 +112,11 @@ TEST(KelvaneSim, BadCommandsAreClearErrorsWithANonZeroExit) {
     } cases[] = {
         {"draw Right", "-e:1: display Right is not open"},
         {"close Left", "-e:1: display Left is not open"},
-        {"open Middle", "-e:1: unknown display 'Middle' (expected Left, Right or 0 to 11)"},
-        {"open 12", "-e:1: unknown display '12' (expected Left, Right or 0 to 11)"},
+        {"open Middle",
+         "-e:1: unknown display 'Middle' (expected Left, Right or an id 0 to 11; the "
+         "displays named 3 to 12 are ids 2 to 11)"},
+        {"open 12", "-e:1: unknown display '12' (expected Left, Right or an id 0 to 11; the "
+                    "displays named 3 to 12 are ids 2 to 11)"},
         {"open", "-e:1: expected 'open MFD'"},
         {"open Left Right", "-e:1: expected 'open MFD'"},
         {"press Left", "-e:1: expected 'press MFD BUTTON [EVENT]'"},
@@ -159,6 +162,42 @@ TEST(KelvaneSim, BadCommandsAreClearErrorsWithANonZeroExit) {
         EXPECT_TRUE(listed.find(std::string(command) + ",") != std::string::npos ||
                     listed.find(std::string(command) + ")") != std::string::npos)
             << command;
+    }
+}
+
+// Every failure is one line starting with the program's name; its status tells its kind.
+TEST(KelvaneSim, ErrorsAreOneLineWithTheStatusOfTheirKind) {
+    const struct {
+        const char* arguments;
+        int status;
+        const char* error; // how the line starts after "kelvane-sim: "; none for a success
+    } cases[] = {
+        {"--version", 0, nullptr},
+        {"--nonsense", 2, "The following argument was not expected: --nonsense"},
+        {"a.scn b.scn", 2, "The following argument was not expected: b.scn"},
+        {"-e", 2, "--execute: 1 required"},
+        {"--size 100x100", 2, "--size: each side of the display is from 128 to 1024 pixels"},
+        {"--vessels nowhere", 2, "--vessels: Directory does not exist: nowhere"},
+        {"--modules nowhere", 1, "cannot load module: nowhere/Kelvane.so"},
+        {"missing.scn", 1, "missing.scn: cannot read the scenario: No such file"},
+        {"--script missing.txt", 1, "missing.txt: cannot read the script: No such file"},
+        {"-e jump", 1, "-e:1: unknown command 'jump'"},
+        {"empty.scn", 1, "empty.scn: there is no vessel to open display Left on\n"},
+        {"--save /nonexistent-dir/out.scn", 1, "cannot write /nonexistent-dir/out.scn"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        ScratchFolder folder;
+        folder.Write("empty.scn", "BEGIN_SHIPS\nEND_SHIPS\n");
+        const RunResult r = RunSim(folder, c.arguments);
+        EXPECT_EQ(r.status, c.status);
+        if (!c.error) {
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(r.out.rfind("kelvane-sim ", 0), 0u) << r.out;
+            continue;
+        }
+        EXPECT_EQ(r.err.rfind(std::string("kelvane-sim: ") + c.error, 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
     }
 }
 
