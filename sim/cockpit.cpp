@@ -629,7 +629,7 @@ int RunCockpit(Host& host, const CockpitOptions& options) {
         use_default_colors();
         init_pair(1, COLOR_WHITE, COLOR_BLUE);  // heading
         init_pair(2, COLOR_CYAN, -1);           // frame
-        init_pair(3, COLOR_GREEN, COLOR_BLACK); // display title
+        init_pair(3, COLOR_WHITE, COLOR_BLACK); // display title, light grey as the host draws it
         init_pair(4, COLOR_WHITE, COLOR_BLACK); // display text
         init_pair(5, COLOR_YELLOW, -1);         // status
         init_pair(6, COLOR_RED, -1);            // warning
