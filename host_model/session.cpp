@@ -9,11 +9,27 @@ namespace {
 
 struct Reading {
     const ScenarioStart& start;
-    char text[512]; // the current line, cleaned
+    char* text; // the current line, cleaned
+    size_t size;
 };
 
 void Clean(Reading& r, int line) {
-    ReaderLineText(line < r.start.lineCount ? r.start.lines[line] : "", r.text, sizeof r.text);
+    const char* raw = line < r.start.lineCount ? r.start.lines[line] : "";
+    const size_t size = strlen(raw) + 1;
+    if (size > r.size) {
+        char* bigger = static_cast<char*>(realloc(r.text, size));
+        if (!bigger)
+            HostCrash("the host's own allocation", "without memory left");
+        r.text = bigger;
+        r.size = size;
+    }
+    ReaderLineText(raw, r.text, r.size);
+}
+
+// Whether the cleaned line's first word is `word`, in any case.
+bool FirstWordIs(const char* text, const char* word) {
+    const size_t n = strlen(word);
+    return StartsNoCase(text, word) && (text[n] == '\0' || text[n] == ' ' || text[n] == '\t');
 }
 
 void Warn(const ScenarioStart& start, int line, const char* what) {
@@ -23,14 +39,23 @@ void Warn(const ScenarioStart& start, int line, const char* what) {
         start.warn(start.context, message);
 }
 
-// The first line at or after `from` whose cleaned text is `text` in any case; -1 for none.
-int FindLine(Reading& r, int from, const char* text) {
+// The first line at or after `from` whose cleaned text starts with the word `word`; -1 for none.
+int FindLine(Reading& r, int from, const char* word) {
     for (int i = from; i < r.start.lineCount; ++i) {
         Clean(r, i);
-        if (EqualNoCase(r.text, text))
+        if (FirstWordIs(r.text, word))
             return i;
     }
     return -1;
+}
+
+// The text without blanks and tabs at either end, cut in place.
+char* Trimmed(char* text) {
+    text = const_cast<char*>(SkipBlanks(text));
+    size_t n = strlen(text);
+    while (n > 0 && (text[n - 1] == ' ' || text[n - 1] == '\t'))
+        text[--n] = '\0';
+    return text;
 }
 
 // Applies a ship's level line to its vessel, whose tanks the host has emptied.
@@ -68,10 +93,9 @@ int ReadShip(Reading& r, int header) {
     char* colon = strchr(r.text, ':');
     if (colon)
         *colon = '\0';
-    char name[256], className[256];
-    ReaderLineText(r.text, name, sizeof name);
-    ReaderLineText(colon ? colon + 1 : r.text, className,
-                   sizeof className); // NAME alone: its class
+    // Both are copied before the next line is read. NAME alone is its own class.
+    const char* name = Trimmed(r.text);
+    const char* className = colon ? Trimmed(colon + 1) : name;
     const VesselFigures* figures =
         start.classOf ? start.classOf(start.context, className) : nullptr;
     VesselFigures none = {className, 0, {{0, 0, 0}}, 0, nullptr, 0, nullptr};
@@ -187,11 +211,12 @@ void OpenDisplays(Reading& r) {
 } // namespace
 
 void StartScenario(const ScenarioStart& start) {
-    Reading r = {start, {0}};
+    Reading r = {start, nullptr, 0};
     ReadShips(r);
     TakeFocus(r);
     LoadModuleState(r);
     OpenDisplays(r);
+    free(r.text);
 }
 
 } // namespace host_model
