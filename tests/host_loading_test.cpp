@@ -6,6 +6,9 @@
 
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 sim::VesselClass PlainClass() {
@@ -65,6 +68,82 @@ TEST(HostLoading, TheLoadLineIsPaddedAndMarksMissingExports) {
         FormatModuleLogLine(line, c.size, c.file, c.hasBuild, 261209, c.hasApi, 60425);
         EXPECT_STREQ(line, c.line);
     }
+}
+
+// What a display of a recording mode meets, in order.
+std::vector<std::string> g_events;
+
+class RecordingDisplay : public MFD {
+public:
+    RecordingDisplay(DWORD w, DWORD h, VESSEL* v) : MFD(w, h, v) {}
+    ~RecordingDisplay() override { g_events.push_back("deleted"); }
+    void Update(HDC) override {}
+    void ReadStatus(FILEHANDLE) override { g_events.push_back("ReadStatus"); }
+    void StoreStatus() const override { g_events.push_back("StoreStatus"); }
+    void RecallStatus() override { g_events.push_back("RecallStatus"); }
+};
+
+// Answers only the plain opening message, as a module that does not know the extended one.
+OAPI_MSGTYPE RecordingProc(UINT msg, UINT, WPARAM wparam, LPARAM lparam) {
+    if (msg == OAPI_MSG_MFD_OPENEDEX) {
+        const auto* spec = reinterpret_cast<const host_model::OpenSpec*>(wparam);
+        g_events.push_back("OPENEDEX " + std::to_string(spec->w) + "x" + std::to_string(spec->h) +
+                           " " + spec->spec->name);
+        return 0;
+    }
+    if (msg == OAPI_MSG_MFD_CLOSED) {
+        g_events.push_back("CLOSED");
+        return 0;
+    }
+    g_events.push_back("OPENED " + std::to_string(wparam & 0xFFFF) + "x" +
+                       std::to_string(wparam >> 16));
+    return reinterpret_cast<OAPI_MSGTYPE>(
+        new RecordingDisplay(wparam & 0xFFFF, wparam >> 16, reinterpret_cast<VESSEL*>(lparam)));
+}
+
+TEST(HostLoading, DisplaysOpenAndCloseInTheHostsOrder) {
+    sim::Host host;
+    host.AddVessel("P-1", PlainClass());
+    host.AddVessel("P-2", PlainClass());
+    char name[] = "Recorder";
+    MFDMODESPEC spec{name, 0, RecordingProc};
+    oapiRegisterMFDMode(spec);
+    const std::vector<std::string> opened{"OPENEDEX 320x200 Recorder", "OPENED 320x200"};
+    auto then = [&opened](const char* last) {
+        std::vector<std::string> events = opened;
+        events.push_back(last);
+        return events;
+    };
+
+    g_events.clear();
+    ASSERT_TRUE(host.OpenDisplay(MFD_LEFT, "Recorder", 320, 200)); // the pilot opens it
+    EXPECT_EQ(g_events, then("RecallStatus"));
+    g_events.clear();
+    host.SetFocus(host.FindVessel("P-2"));
+    std::vector<std::string> refocused{"StoreStatus", "CLOSED", "deleted"};
+    refocused.insert(refocused.end(), opened.begin(), opened.end());
+    refocused.push_back("RecallStatus");
+    EXPECT_EQ(g_events, refocused);
+
+    g_events.clear();
+    const std::vector<std::string> lines{"BEGIN_SHIPS",     "P-3:Probe",      "END",
+                                         "END_SHIPS",       "BEGIN_MFD Left", "  TYPE User",
+                                         "  MODE recorder", "END_MFD"};
+    std::vector<const char*> raw;
+    for (const std::string& line : lines)
+        raw.push_back(line.c_str());
+    host_model::ScenarioStart start{};
+    start.path = "test.scn";
+    start.lines = raw.data();
+    start.lineCount = static_cast<int>(raw.size());
+    start.width = 320;
+    start.height = 200;
+    host.EndSession();
+    EXPECT_EQ(g_events, (std::vector<std::string>{"StoreStatus", "CLOSED", "deleted"}));
+    g_events.clear();
+    host_model::StartScenario(start); // a scenario opens it: its block is read, nothing recalled
+    EXPECT_EQ(g_events, then("ReadStatus"));
+    EXPECT_STREQ(host.DisplayAt(MFD_LEFT)->vessel->Name(), "P-3");
 }
 
 } // namespace
