@@ -61,6 +61,12 @@ void WriteLog(const char* line) {
         FormatText(gHost.log[gHost.logCount++], kLogLineSize, "%s", line);
 }
 
+void LogModuleLoaded() {
+    char line[kLogLineSize];
+    FormatText(line, sizeof line, "Loading module %s (legacy interface)", gHost.moduleName);
+    WriteLog(line);
+}
+
 void CellSizeFor(DWORD height, DWORD& cw, DWORD& ch) {
     ch = height * 9 / 200;
     if (ch < 1)

@@ -131,6 +131,9 @@ void StartHost(const char* program, int displayCount);
 void StopHost();
 
 void WriteLog(const char* line);
+// What the 2024 edition logs once a module's library has loaded and InitLib has run:
+// "Loading module NAME (legacy interface)".
+void LogModuleLoaded();
 
 const MFDMODESPEC* FindMode(const char* name); // registered, name in any case
 int FindModeIndex(const char* name);

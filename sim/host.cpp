@@ -66,6 +66,7 @@ void Host::LoadModuleFile(const std::string& path) {
         library_ = nullptr;
         throw std::runtime_error("module " + path + " did not call InitLib when it was loaded");
     }
+    host_model::LogModuleLoaded();
 }
 
 void Host::LinkModule(const ModuleExports& exports) {
@@ -74,6 +75,7 @@ void Host::LinkModule(const ModuleExports& exports) {
     g_linkedExports = exports;
     g_linked = true;
     InitLib(LinkedModuleHandle());
+    host_model::LogModuleLoaded();
 }
 
 void Host::UnloadModule() {

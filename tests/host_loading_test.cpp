@@ -28,9 +28,10 @@ TEST(HostLoading, SharedLibraryRegistersModeAndDraws) {
     // The build is the release date that the module's ModuleDate gives; the API its version.
     // Registering through MFDMODESPEC brings the host's notice of an obsolete call.
     const std::vector<std::string> log = host.Log();
-    ASSERT_EQ(log.size(), 7u);
+    ASSERT_EQ(log.size(), 8u);
     EXPECT_EQ(log[0], "Module Kelvane.so ............ [Build 261209, API 060425]");
     EXPECT_EQ(log[2], "Obsolete API function used: oapiRegisterMFDMode");
+    EXPECT_EQ(log[7], "Loading module Kelvane (legacy interface)");
     EXPECT_NE(host.FindMode("kelvane"), nullptr);
     ASSERT_TRUE(host.OpenDisplay(MFD_LEFT, "Kelvane"));
     const std::vector<std::string> rows = sim::FrameRows(host.Draw(MFD_LEFT));

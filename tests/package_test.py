@@ -121,11 +121,11 @@ class PackageTest(unittest.TestCase):
                 manual = self.check_manual(simulator, added, version)
                 scenarios = sorted(n for n in added if n.startswith("Scenarios/"))
                 self.assertGreaterEqual(len(scenarios), 3)
-                log_lines = set()
+                logs = set()
                 for scenario in scenarios:
-                    log_lines |= self.check_scenario(simulator, scenario, edition)
+                    logs.add(self.check_scenario(simulator, scenario, edition))
                 if self.orbiter(edition):
-                    self.check_manual_quotes_the_host(simulator, edition, manual, log_lines)
+                    self.check_manual_quotes_the_host(simulator, edition, manual, logs)
 
     def check_manual(self, simulator, added, version):
         doc = os.path.join(simulator, "Doc", "Kelvane")
@@ -148,12 +148,17 @@ class PackageTest(unittest.TestCase):
         self.assertIn("Doc/Kelvane/LICENSE.txt", added)
         return manual
 
-    def check_manual_quotes_the_host(self, simulator, edition, manual, log_lines):
-        """The log line and the Launchpad's entry, as the manual quotes them, are what the
-        stand-in host wrote and listed for the package's own DLL."""
+    def check_manual_quotes_the_host(self, simulator, edition, manual, logs):
+        """The log's lines and the Launchpad's entry, as the manual quotes them, are what the
+        stand-in host wrote and listed for the package's own DLL: the module's line, the
+        obsolete-registration notice but its closing rule, and the line after them."""
         quoted = [html.unescape(t) for t in re.findall(r"<pre>(.*?)</pre>", manual, re.S)]
-        self.assertEqual(len(log_lines), 1, log_lines)
-        self.assertIn(log_lines.pop(), quoted, "the manual's log line")
+        self.assertEqual(len(logs), 1, logs)
+        log = logs.pop()
+        self.assertEqual(len(log), 8, log)
+        self.assertIn(log[0], quoted, "the manual's log line")
+        self.assertIn("\n".join(log[1:6]), quoted, "the manual's obsolete notice")
+        self.assertIn("<code>%s</code>" % log[7], manual, "the manual's loading line")
         run = self.run_orbiter(simulator, edition, ["--launchpad"])
         self.assertEqual(run.returncode, 0, run.stdout[-2000:] + run.stderr[-2000:])
         listing = re.findall(r'^category "(.*)"\n((?:  module .*\n)+)', run.stdout, re.M)
@@ -197,14 +202,14 @@ class PackageTest(unittest.TestCase):
                               "%s, %s display" % (scenario, display))
 
         if not self.orbiter(edition):
-            return set()
+            return ()
         run = self.run_orbiter(simulator, edition,
                                ["--play", scenario.replace("/", "\\"), "--frames", "."])
         self.assertEqual(run.returncode, 0, run.stdout[-2000:] + run.stderr[-2000:])
         self.assertEqual(frames(run.stdout), drawn, scenario + " under Wine")
         print("package test (%s): %s: %d frames drawn under Wine equal kelvane-sim's" %
               (edition, scenario, len(drawn)))
-        return set(re.findall(r"^log: (.*)$", run.stdout, re.M))
+        return tuple(re.findall(r"^log: (.*)$", run.stdout, re.M))
 
 
 def main():

@@ -155,6 +155,8 @@ bool LoadModule(const char* exePath) {
     Say("LoadLibraryA %s: %s", kRelative, gModule ? "loaded" : "failed");
     if (!gModule)
         return false;
+    if (gHost.moduleLoaded)
+        host_model::LogModuleLoaded();
     for (int i = 0; i < gHost.logCount; ++i)
         Say("log: %s", gHost.log[i]);
     if (gHost.logCount == 0)
