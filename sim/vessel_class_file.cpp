@@ -288,15 +288,31 @@ VesselClass ParseVesselClass(const std::string& text, const std::string& file,
             t.Fail(dir, "expected a direction that is not zero");
         spec.max0 = t.Number(t.Require("Max0", "N"), "a vacuum thrust in N", true);
         spec.isp0 = t.Number(t.Require("Isp0", "m/s"), "a vacuum Isp in m/s", true);
-        if (const Entry* e = t.Find("Propellant")) {
-            const size_t count = cls.tankCapacities.size();
-            const std::string range =
-                count == 0 ? std::string("-1 (the class has no tanks)")
-                           : "a tank number from 0 to " + std::to_string(count - 1) + ", or -1";
-            long n = t.Integer(*e, range.c_str());
+        const size_t count = cls.tankCapacities.size();
+        const std::string range =
+            count == 0 ? std::string("-1 (the class has no tanks)")
+                       : "a tank number from 0 to " + std::to_string(count - 1) + ", or -1";
+        auto tankNumber = [&](const Entry& e) {
+            long n = t.Integer(e, range.c_str());
             if (n < -1 || n >= static_cast<long>(count))
-                t.Fail(*e, "expected " + range);
-            spec.tank = static_cast<int>(n);
+                t.Fail(e, "expected " + range);
+            return static_cast<int>(n);
+        };
+        if (const Entry* e = t.Find("Propellant"))
+            spec.tank = tankNumber(*e);
+        // The DeltaGlider's retros: no tank until the ship's scenario opens the covers.
+        if (const Entry* e = t.Find("CoverPropellant"))
+            spec.coverTank = tankNumber(*e);
+        if (const Entry* e = t.Find("Group")) {
+            const std::string group = Lower(e->value);
+            if (group == "main")
+                spec.group = ThrusterSpec::Group::Main;
+            else if (group == "retro")
+                spec.group = ThrusterSpec::Group::Retro;
+            else if (group == "hover")
+                spec.group = ThrusterSpec::Group::Hover;
+            else
+                t.Fail(*e, "expected Main, Retro or Hover");
         }
         cls.thrusters.push_back(spec);
     }

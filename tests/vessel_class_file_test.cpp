@@ -76,7 +76,10 @@ TEST(SampleClasses, ThrustersFollowTheStockVessels) {
     EXPECT_DOUBLE_EQ(dg.thrusters[20].max0, 5000);
     for (size_t i = 0; i < dg.thrusters.size(); ++i) {
         EXPECT_DOUBLE_EQ(dg.thrusters[i].isp0, 40000) << i;
-        EXPECT_EQ(dg.thrusters[i].tank, i < 7 ? 0 : 1) << i;
+        // The retros (2, 3) burn no tank until the ship's scenario opens their covers.
+        const bool retro = i == 2 || i == 3;
+        EXPECT_EQ(dg.thrusters[i].tank, retro ? -1 : i < 7 ? 0 : 1) << i;
+        EXPECT_EQ(dg.thrusters[i].coverTank, retro ? 0 : -1) << i;
         if (i >= 7 && i < 19)
             EXPECT_DOUBLE_EQ(dg.thrusters[i].max0, 2500) << i;
     }
@@ -104,6 +107,21 @@ TEST(SampleClasses, ThrustersFollowTheStockVessels) {
 
     for (const sim::ThrusterSpec& t : SampleClass("CargoPod").thrusters)
         EXPECT_EQ(t.tank, -1);
+
+    // Main, retro and hover thrusters are marked, so that the host's items find them.
+    using G = sim::ThrusterSpec::Group;
+    const struct {
+        const VesselClass& cls;
+        std::vector<G> groups; // the thrusters after these are of no group
+    } marked[] = {
+        {pb, {G::Main, G::Hover}},
+        {dg, {G::Main, G::Main, G::Retro, G::Retro, G::Hover, G::Hover, G::Hover}},
+        {sa, {G::Main, G::Main, G::Hover, G::Hover}},
+    };
+    for (const auto& m : marked)
+        for (size_t i = 0; i < m.cls.thrusters.size(); ++i)
+            EXPECT_EQ(m.cls.thrusters[i].group, i < m.groups.size() ? m.groups[i] : G::Other)
+                << m.cls.name << " " << i;
 }
 
 TEST(ClassFile, ReadsKeysInAnyCaseWithCommentsAndOtherReadersLines) {
@@ -123,6 +141,8 @@ TEST(ClassFile, ReadsKeysInAnyCaseWithCommentsAndOtherReadersLines) {
                                                   "max0 = 50\n"
                                                   "ISP0 = 3000\n"
                                                   "propellant = 1\n"
+                                                  "group = retro\n"
+                                                  "COVERPROPELLANT = 0\n"
                                                   "[THRUSTER_1]\n"
                                                   "Pos = 1 0 0\n"
                                                   "Dir = 0 1 0\n"
@@ -137,7 +157,11 @@ TEST(ClassFile, ReadsKeysInAnyCaseWithCommentsAndOtherReadersLines) {
     ASSERT_EQ(cls.thrusters.size(), 2u);
     ExpectVector(cls.thrusters[0].dir, 0, 0, 2); // any length, kept as given
     EXPECT_EQ(cls.thrusters[0].tank, 1);
+    EXPECT_EQ(cls.thrusters[0].group, sim::ThrusterSpec::Group::Retro);
+    EXPECT_EQ(cls.thrusters[0].coverTank, 0);
     EXPECT_EQ(cls.thrusters[1].tank, -1);
+    EXPECT_EQ(cls.thrusters[1].group, sim::ThrusterSpec::Group::Other);
+    EXPECT_EQ(cls.thrusters[1].coverTank, -1);
 
     const VesselClass named =
         sim::ParseVesselClass("ClassName = Probe Mk 2\nEmptyMass = 1\nPMI = 1 1 1\n", "p.cfg", "p");
@@ -214,6 +238,11 @@ TEST(ClassFile, FaultsNameTheFileTheLineAndWhatWasExpected) {
          "X.cfg:10: expected a tank number from 0 to 0, or -1 after 'Propellant =', found '0.5'"},
         {head + thruster + "Propellant = 0\n",
          "X.cfg:8: expected -1 (the class has no tanks) after 'Propellant =', found '0'"},
+        {head + tank + thruster + "CoverPropellant = 1\n",
+         "X.cfg:10: expected a tank number from 0 to 0, or -1 after 'CoverPropellant =', found "
+         "'1'"},
+        {head + thruster + "Group = Attitude\n",
+         "X.cfg:8: expected Main, Retro or Hover after 'Group =', found 'Attitude'"},
         {head + "[THRUSTER_0]\nPos = 0 0 0\nDir = 0 0 0\nMax0 = 10\nIsp0 = 100\n",
          "X.cfg:5: expected a direction that is not zero after 'Dir =', found '0 0 0'"},
         {head + "[THRUSTER_0]\nPos = 0 0\nDir = 0 0 1\nMax0 = 10\nIsp0 = 100\n",
