@@ -146,7 +146,7 @@ std::vector<ClassLines> ReadChain(const ClassFileText& file, const BaseClassSour
         std::optional<ClassFileText> next = baseClasses ? baseClasses(base->value) : std::nullopt;
         if (!next) {
             warnings.push_back(where + "passed over 'BaseClass = " + base->value +
-                               "': no class file of that name");
+                               "': no class file Config/" + base->value + ".cfg");
             break;
         }
         if (!next->readError.empty()) {

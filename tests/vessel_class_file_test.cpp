@@ -459,15 +459,18 @@ TEST(HostClassForm, ThrustItemsBuildTheHostsThrusters) {
     EXPECT_DOUBLE_EQ(dry.cls->thrusters.at(0).isp0, 50000);
 }
 
-// BaseClass files are read first and the class's own file overrides them item by item; a loop
-// or a missing base ends the chain with a warning.
-TEST(HostClassForm, BaseClassesAreOverriddenItemByItem) {
+// BaseClass = NAME is Config/NAME.cfg, never Config/Vessels; the class's own file replaces its
+// bases' single items. A loop or a missing base ends the chain with a warning.
+TEST(HostClassForm, BaseClassesComeFromConfigAndAreReadFirst) {
     ScratchFolder root;
     root.Write("Config/Vessels/Tug.cfg", "BaseClass = Hull\nMass = 1\nSize =\n");
-    root.Write("Config/Vessels/hull.cfg",
-               "BaseClass = Base/Frame.cfg\nMass = 2\nSize = 3\nMaxFuel = 4\n");
-    root.Write("Config/Base/Frame.cfg", "Isp = 7\nMaxMainThrust = 8\nBaseClass = TUG\n");
-    root.Write("Config/Vessels/Lost.cfg", "BaseClass = Nowhere\n");
+    root.Write("Config/hull.cfg", "BaseClass = base\\FRAME\nMass = 2\nSize = 3\nMaxFuel = 4\n");
+    root.Write("Config/Vessels/Hull.cfg", "Size = 50\n"); // a class, not a base class
+    root.Write("Config/Base/Frame.cfg", "Isp = 7\nMaxMainThrust = 8\nBaseClass = Vessels\\TUG\n");
+    root.Write("Config/Vessels/Lost.cfg", "BaseClass = Decoy\n");
+    root.Write("Config/Vessels/Decoy.cfg", "Mass = 5\n");
+    root.Write("kit/CONFIG/vessels/Kit.cfg", "BaseClass = Hull.cfg\n");
+    root.Write("kit/CONFIG/Hull.cfg.cfg", "Mass = 6\n"); // the host adds .cfg to what it is given
     const VesselClassFinder finder(VesselClassFinder::InstallationFolders(root.Path()));
 
     const sim::ClassLookup tug = finder.Lookup("Tug");
@@ -478,18 +481,24 @@ TEST(HostClassForm, BaseClassesAreOverriddenItemByItem) {
     ASSERT_EQ(tug.cls->thrusters.size(), 1u);
     EXPECT_DOUBLE_EQ(tug.cls->thrusters[0].isp0, 7);
     EXPECT_DOUBLE_EQ(tug.cls->thrusters[0].max0, 8);
-    EXPECT_EQ(tug.warnings, std::vector<std::string>{root.Path("Config/Base/Frame.cfg") +
-                                                     ":3: passed over 'BaseClass = TUG': " +
-                                                     root.Path("Config/Vessels/Tug.cfg") +
-                                                     " is already one of this class's files"});
+    EXPECT_EQ(tug.warnings,
+              std::vector<std::string>{root.Path("Config/Base/Frame.cfg") +
+                                       ":3: passed over 'BaseClass = Vessels\\TUG': " +
+                                       root.Path("Config/Vessels/Tug.cfg") +
+                                       " is already one of this class's files"});
 
     const sim::ClassLookup lost = finder.Lookup("lost");
     ASSERT_TRUE(lost.cls);
     EXPECT_DOUBLE_EQ(lost.cls->emptyMass, 1000);
-    EXPECT_EQ(lost.warnings, std::vector<std::string>{
-                                 root.Path("Config/Vessels/Lost.cfg") +
-                                 ":1: passed over 'BaseClass = Nowhere': no class file of that "
-                                 "name"});
+    EXPECT_EQ(lost.warnings,
+              std::vector<std::string>{root.Path("Config/Vessels/Lost.cfg") +
+                                       ":1: passed over 'BaseClass = Decoy': no class file "
+                                       "Config/Decoy.cfg"});
+
+    // A --vessels folder .../Config/Vessels leads to its Config, in any case.
+    const sim::ClassLookup kit = VesselClassFinder({root.Path("kit/CONFIG/vessels")}).Lookup("Kit");
+    ASSERT_TRUE(kit.cls);
+    EXPECT_DOUBLE_EQ(kit.cls->emptyMass, 6);
 }
 
 } // namespace
