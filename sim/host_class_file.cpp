@@ -118,6 +118,35 @@ public:
         return 0;
     }
 
+    // Three moments of inertia: an item with fewer is passed over with a warning and the next
+    // file asked; a moment below 0 is worked out from the size, also with a warning.
+    std::optional<VECTOR3> Moments(const double worked[3]) const {
+        for (const ClassLines& file : chain_) {
+            const ItemLine* item = FirstLine(file, "Inertia");
+            if (!item)
+                continue;
+            const std::string where = file.path + ":" + std::to_string(item->line) + ": ";
+            double v[3] = {0, 0, 0};
+            const int read = std::sscanf(item->value.c_str(), "%lf %lf %lf", &v[0], &v[1], &v[2]);
+            bool usable = read == 3;
+            for (int i = 0; usable && i < 3; ++i)
+                usable = std::isfinite(v[i]);
+            if (!usable) {
+                warnings_.push_back(where + "passed over 'Inertia = " + item->value +
+                                    "': expected three moments of inertia in m^2");
+                continue;
+            }
+            if (v[0] < 0 || v[1] < 0 || v[2] < 0)
+                warnings_.push_back(where + "'Inertia = " + item->value +
+                                    "': a moment below 0 is worked out from the size");
+            for (int i = 0; i < 3; ++i)
+                if (v[i] < 0)
+                    v[i] = worked[i];
+            return VECTOR3{{v[0], v[1], v[2]}};
+        }
+        return std::nullopt;
+    }
+
     std::optional<double> Number(const char* key, const char* expected,
                                  double largest = std::numeric_limits<double>::max()) const {
         double v = 0;
@@ -263,11 +292,11 @@ HostClassReading ReadHostClass(const ClassFileText& file, const std::string& cla
                             .Number("Size", "a radius in m, from 0 to half the largest number",
                                     std::numeric_limits<double>::max() / 2)
                             .value_or(kDefaultSize);
-    double inertia[3] = {2 * size, 2 * size, size};
-    const int given =
-        items.Numbers("Inertia", 3, inertia, "three moments of inertia in m^2, each 0 or more");
-    if (given > 0 || !fromModule)
-        cls.pmi = VECTOR3{{inertia[0], inertia[1], inertia[2]}};
+    const double worked[3] = {2 * size, 2 * size, size};
+    if (std::optional<VECTOR3> given = items.Moments(worked))
+        cls.pmi = *given;
+    else if (!fromModule)
+        cls.pmi = VECTOR3{{worked[0], worked[1], worked[2]}};
     // A module defines its own tanks and thrusters; the generic ones come only where it has none.
     if (cls.tankCapacities.empty())
         AddTanks(items, cls);
