@@ -5,6 +5,7 @@
 #include "sim_test_support.h"
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -381,6 +382,14 @@ TEST(HostClassForm, ItemsFollowTheHostsReadingRules) {
          {10, 5},
          0,
          {}},
+        {"PropellantResource1 = 10\nPropellantResource2 = lots\nPropellantResource3 = 5\n"
+         "PropellantResource5 = 1\n",
+         1000,
+         {{20, 20, 10}},
+         {10, 5},
+         0,
+         {"2: passed over 'PropellantResource2 = lots': expected a capacity in kg and an "
+          "efficiency, 0 or more"}},
         {"PropellantResource1 = -10\nMaxFuel = 3\n",
          1000,
          {{20, 20, 10}},
@@ -492,6 +501,7 @@ TEST(HostClassForm, BaseClassesComeFromConfigAndAreReadFirst) {
     ASSERT_EQ(tug.cls->thrusters.size(), 1u);
     EXPECT_DOUBLE_EQ(tug.cls->thrusters[0].isp0, 7);
     EXPECT_DOUBLE_EQ(tug.cls->thrusters[0].max0, 8);
+    EXPECT_EQ(tug.cls->thrusters[0].tank, -1); // Frame is read before hull made its tank
     EXPECT_EQ(tug.warnings,
               std::vector<std::string>{root.Path("Config/Base/Frame.cfg") +
                                        ":3: passed over 'BaseClass = Vessels\\TUG': " +
@@ -510,6 +520,97 @@ TEST(HostClassForm, BaseClassesComeFromConfigAndAreReadFirst) {
     const sim::ClassLookup kit = VesselClassFinder({root.Path("kit/CONFIG/vessels")}).Lookup("Kit");
     ASSERT_TRUE(kit.cls);
     EXPECT_DOUBLE_EQ(kit.cls->emptyMass, 6);
+}
+
+// Generic items apply on top of what the vessel module and the base classes made: more tanks,
+// a main, retro or hover thruster where there is none of that kind (the thrust of the only one
+// where there is one), and 18 more attitude thrusters.
+TEST(HostClassForm, ItemsAddToWhatTheModuleAndTheBaseClassesMade) {
+    const std::map<std::string, std::string> bases = {
+        {"Hull", "Size = 3\nIsp = 7\nPropellantResource1 = 40\nMaxMainThrust = 8\n"
+                 "MaxHoverThrust = 9\nMaxAttitudeThrust = 4\n"},
+        {"PB", "Module = ShuttlePB\nPropellantResource1 = 9\n"},
+    };
+    const sim::BaseClassSource source = [&bases](const std::string& name) {
+        const auto it = bases.find(name);
+        return it == bases.end()
+                   ? std::nullopt
+                   : std::optional<sim::ClassFileText>({name + ".cfg", it->second, ""});
+    };
+    using G = sim::ThrusterSpec::Group;
+    const struct {
+        const char* text;
+        std::vector<double> tanks;
+        size_t thrusters;
+        struct {
+            size_t index;
+            double max0, isp0;
+            int tank;
+            G group;
+        } checks[5];
+    } cases[] = {
+        {"Module = ShuttlePB\nIsp = 900\nPropellantResource1 = 10\nPropellantResource2 = 20\n"
+         "MaxFuel = 5\nMaxMainThrust = 111\nMaxHoverThrust = 333\nMaxRetroThrust = 222\n"
+         "MaxAttitudeThrust = 4\n",
+         {750, 10, 20},
+         16 + 1 + 18,
+         {{0, 111, 50000, 0, G::Main},
+          {1, 333, 50000, 0, G::Hover},
+          {16, 222, 900, 0, G::Retro},
+          {17, 4, 900, 0, G::Other},
+          {34, 2, 900, 0, G::Other}}},
+        // Two mains, two retros, three hovers: the items leave them as they are.
+        {"Module = DeltaGlider\nMaxMainThrust = 1\nMaxRetroThrust = 2\nMaxHoverThrust = 3\n",
+         {12900, 600},
+         21,
+         {{0, 160000, 40000, 0, G::Main},
+          {1, 160000, 40000, 0, G::Main},
+          {2, 34000, 40000, -1, G::Retro},
+          {4, 110000, 40000, 0, G::Hover},
+          {6, 36263.7, 40000, 0, G::Hover}}},
+        {"Module = ShuttleA\nMaxRetroThrust = 5\n",
+         {71500, 2700},
+         21,
+         {{0, 1064360, 33000, 0, G::Main},
+          {2, 744975, 33000, 0, G::Hover},
+          {4, 385000, 33000, 0, G::Other},
+          {19, 4500, 30000, 1, G::Other},
+          {20, 5, 50000, 0, G::Retro}}},
+        {"BaseClass = Hull\nIsp = 600\nPropellantResource1 = 60\nMaxFuel = 1\n"
+         "MaxMainThrust = 70\nMaxRetroThrust = 80\nMaxAttitudeThrust = 2\n",
+         {40, 60},
+         2 + 18 + 1 + 18,
+         {{0, 70, 7, 0, G::Main},
+          {1, 9, 7, 0, G::Hover},
+          {2, 4, 7, 0, G::Other},
+          {20, 80, 600, 0, G::Retro},
+          {21, 2, 600, 0, G::Other}}},
+        // The module a base class names comes first, then the base's items, then the class's.
+        {"BaseClass = PB\nMaxMainThrust = 5\nPropellantResource1 = 3\n",
+         {750, 9, 3},
+         16,
+         {{0, 5, 50000, 0, G::Main},
+          {1, 15000, 50000, 0, G::Hover},
+          {2, 200, 50000, 0, G::Other},
+          {14, 200, 50000, 0, G::Other},
+          {15, 200, 50000, 0, G::Other}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const sim::ClassLookup read = sim::ReadClassFile({"A.cfg", c.text, ""}, "A", source);
+        ASSERT_TRUE(read.cls);
+        EXPECT_EQ(read.warnings, std::vector<std::string>{});
+        EXPECT_EQ(read.cls->tankCapacities, c.tanks);
+        ASSERT_EQ(read.cls->thrusters.size(), c.thrusters);
+        for (const auto& check : c.checks) {
+            SCOPED_TRACE(check.index);
+            const sim::ThrusterSpec& t = read.cls->thrusters[check.index];
+            EXPECT_DOUBLE_EQ(t.max0, check.max0);
+            EXPECT_DOUBLE_EQ(t.isp0, check.isp0);
+            EXPECT_EQ(t.tank, check.tank);
+            EXPECT_EQ(t.group, check.group);
+        }
+    }
 }
 
 } // namespace
