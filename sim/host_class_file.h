@@ -17,7 +17,7 @@ struct ClassFileText {
     std::string readError; // why the file could not be read; empty when it was
 };
 
-// The file that a BaseClass line names, or nothing when there is none.
+// The file Config/NAME.cfg for a line `BaseClass = NAME`, or nothing when there is none.
 using BaseClassSource = std::function<std::optional<ClassFileText>(const std::string& name)>;
 // The figures a stock vessel module sets, or nothing for a module the stand-in does not know.
 using StockModuleSource = std::function<std::optional<VesselClass>(const std::string& module)>;

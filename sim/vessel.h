@@ -19,6 +19,11 @@ struct ThrusterSpec {
     double max0 = 0.0;
     double isp0 = 0.0;
     int tank = -1; // feeding tank index; -1: not connected
+    // The host's items MaxMainThrust, MaxRetroThrust and MaxHoverThrust act on the thrusters of
+    // their kind that a vessel module or an earlier item made.
+    enum class Group { Other, Main, Retro, Hover };
+    Group group = Group::Other;
+    int coverTank = -1; // the tank that feeds it once the ship's scenario opens its retro covers
 };
 
 // A vessel class as read from a class file or built in code.

@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -196,6 +197,51 @@ bool HasSectionHeader(const std::string& line, const char* prefix) {
     return line.size() > n && line[0] == '[' && strncasecmp(line.c_str() + 1, prefix, n) == 0;
 }
 
+// A class file's name for `name` as a class or BaseClass line gives it; nothing for a name that
+// would leave the folders searched.
+std::optional<std::string> ClassFileName(const std::string& name) {
+    const std::string fileName = name + ".cfg";
+    if (name.empty() || fileName.front() == '/' || fileName.front() == '\\' ||
+        fileName.find("..") != std::string::npos || fileName.find('\0') != std::string::npos)
+        return std::nullopt;
+    return fileName;
+}
+
+ClassFileText ReadClassText(const fs::path& path) {
+    ClassFileText file{path.string(), std::string(), std::string()};
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (in)
+        text << in.rdbuf();
+    if (!in || in.bad())
+        file.readError = std::strerror(errno);
+    else
+        file.text = text.str();
+    return file;
+}
+
+bool NamedInAnyCase(const fs::path& folder, const char* name) {
+    return strcasecmp(folder.filename().string().c_str(), name) == 0;
+}
+
+// The installations' Config folders among `folders`: the parent of each .../Config/Vessels, and
+// each folder named Config, in the order given.
+std::vector<fs::path> ConfigFolders(const std::vector<std::string>& folders) {
+    std::vector<fs::path> out;
+    for (const std::string& folder : folders) {
+        fs::path f = fs::path(folder).lexically_normal();
+        if (!f.has_filename() && f.has_parent_path())
+            f = f.parent_path(); // "Config/Vessels/"
+        if (NamedInAnyCase(f, "Vessels") && NamedInAnyCase(f.parent_path(), "Config"))
+            f = f.parent_path();
+        else if (!NamedInAnyCase(f, "Config"))
+            continue;
+        if (std::find(out.begin(), out.end(), f) == out.end())
+            out.push_back(f);
+    }
+    return out;
+}
+
 } // namespace
 
 VesselClass ParseVesselClass(const std::string& text, const std::string& file,
@@ -288,15 +334,31 @@ VesselClass ParseVesselClass(const std::string& text, const std::string& file,
             t.Fail(dir, "expected a direction that is not zero");
         spec.max0 = t.Number(t.Require("Max0", "N"), "a vacuum thrust in N", true);
         spec.isp0 = t.Number(t.Require("Isp0", "m/s"), "a vacuum Isp in m/s", true);
-        if (const Entry* e = t.Find("Propellant")) {
-            const size_t count = cls.tankCapacities.size();
-            const std::string range =
-                count == 0 ? std::string("-1 (the class has no tanks)")
-                           : "a tank number from 0 to " + std::to_string(count - 1) + ", or -1";
-            long n = t.Integer(*e, range.c_str());
+        const size_t count = cls.tankCapacities.size();
+        const std::string range =
+            count == 0 ? std::string("-1 (the class has no tanks)")
+                       : "a tank number from 0 to " + std::to_string(count - 1) + ", or -1";
+        auto tankNumber = [&](const Entry& e) {
+            long n = t.Integer(e, range.c_str());
             if (n < -1 || n >= static_cast<long>(count))
-                t.Fail(*e, "expected " + range);
-            spec.tank = static_cast<int>(n);
+                t.Fail(e, "expected " + range);
+            return static_cast<int>(n);
+        };
+        if (const Entry* e = t.Find("Propellant"))
+            spec.tank = tankNumber(*e);
+        // The DeltaGlider's retros: no tank until the ship's scenario opens the covers.
+        if (const Entry* e = t.Find("CoverPropellant"))
+            spec.coverTank = tankNumber(*e);
+        if (const Entry* e = t.Find("Group")) {
+            const std::string group = Lower(e->value);
+            if (group == "main")
+                spec.group = ThrusterSpec::Group::Main;
+            else if (group == "retro")
+                spec.group = ThrusterSpec::Group::Retro;
+            else if (group == "hover")
+                spec.group = ThrusterSpec::Group::Hover;
+            else
+                t.Fail(*e, "expected Main, Retro or Hover");
         }
         cls.thrusters.push_back(spec);
     }
@@ -378,28 +440,26 @@ std::vector<std::string> VesselClassFinder::InstallationFolders(const std::strin
 }
 
 std::optional<ClassFileText> VesselClassFinder::FindFile(const std::string& className) const {
-    if (className.empty())
-        return std::nullopt;
     // Class names may name sub-folders the host's way, with '\\'.
-    const std::string fileName = className + ".cfg";
-    if (fileName.front() == '/' || fileName.front() == '\\' ||
-        fileName.find("..") != std::string::npos || fileName.find('\0') != std::string::npos)
+    const std::optional<std::string> fileName = ClassFileName(className);
+    if (!fileName)
         return std::nullopt; // a class name never leaves the class folders
-    for (const std::string& folder : folders_) {
-        if (std::optional<fs::path> path = FindInFolder(folder, fileName)) {
-            ClassFileText file{path->string(), std::string(), std::string()};
-            std::ifstream in(*path, std::ios::binary);
-            std::ostringstream text;
-            if (in)
-                text << in.rdbuf();
-            if (!in || in.bad())
-                file.readError = std::strerror(errno);
-            else
-                file.text = text.str();
-            return file;
-        }
-    }
-    if (std::optional<SampleText> sample = FindSampleFile("Config/Vessels/" + fileName))
+    for (const std::string& folder : folders_)
+        if (std::optional<fs::path> path = FindInFolder(folder, *fileName))
+            return ReadClassText(*path);
+    if (std::optional<SampleText> sample = FindSampleFile("Config/Vessels/" + *fileName))
+        return ClassFileText{"<built-in sample>/" + sample->path, sample->text, std::string()};
+    return std::nullopt;
+}
+
+std::optional<ClassFileText> VesselClassFinder::FindBaseClassFile(const std::string& name) const {
+    const std::optional<std::string> fileName = ClassFileName(name);
+    if (!fileName)
+        return std::nullopt;
+    for (const fs::path& config : ConfigFolders(folders_))
+        if (std::optional<fs::path> path = FindInFolder(config, *fileName))
+            return ReadClassText(*path);
+    if (std::optional<SampleText> sample = FindSampleFile("Config/" + *fileName))
         return ClassFileText{"<built-in sample>/" + sample->path, sample->text, std::string()};
     return std::nullopt;
 }
@@ -408,12 +468,8 @@ ClassLookup VesselClassFinder::Lookup(const std::string& className) const {
     std::optional<ClassFileText> file = FindFile(className);
     if (!file)
         return ClassLookup{};
-    return ReadClassFile(*file, className, [this](const std::string& base) {
-        std::string name = base;
-        if (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".cfg") == 0)
-            name.resize(name.size() - 4);
-        return FindFile(name);
-    });
+    return ReadClassFile(*file, className,
+                         [this](const std::string& base) { return FindBaseClassFile(base); });
 }
 
 } // namespace sim

@@ -64,6 +64,11 @@ public:
     // The class's file: the first folder's CLASS.cfg, names matched without regard to case, else
     // the built-in sample's. Nothing when no place has one.
     std::optional<ClassFileText> FindFile(const std::string& className) const;
+    // The file a BaseClass line names: NAME.cfg (the host adds .cfg) in an installation's
+    // Config folder, never in Config/Vessels; names matched without regard to case. The Config
+    // folders are those of the folders searched: the parent of each .../Config/Vessels, and each
+    // folder named Config; then the built-in sample's.
+    std::optional<ClassFileText> FindBaseClassFile(const std::string& name) const;
     // The class as read from its file, with what the reader noticed. Never throws for what a
     // file holds.
     ClassLookup Lookup(const std::string& className) const;

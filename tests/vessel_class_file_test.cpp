@@ -5,6 +5,7 @@
 #include "sim_test_support.h"
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -76,7 +77,10 @@ TEST(SampleClasses, ThrustersFollowTheStockVessels) {
     EXPECT_DOUBLE_EQ(dg.thrusters[20].max0, 5000);
     for (size_t i = 0; i < dg.thrusters.size(); ++i) {
         EXPECT_DOUBLE_EQ(dg.thrusters[i].isp0, 40000) << i;
-        EXPECT_EQ(dg.thrusters[i].tank, i < 7 ? 0 : 1) << i;
+        // The retros (2, 3) burn no tank until the ship's scenario opens their covers.
+        const bool retro = i == 2 || i == 3;
+        EXPECT_EQ(dg.thrusters[i].tank, retro ? -1 : i < 7 ? 0 : 1) << i;
+        EXPECT_EQ(dg.thrusters[i].coverTank, retro ? 0 : -1) << i;
         if (i >= 7 && i < 19)
             EXPECT_DOUBLE_EQ(dg.thrusters[i].max0, 2500) << i;
     }
@@ -104,6 +108,21 @@ TEST(SampleClasses, ThrustersFollowTheStockVessels) {
 
     for (const sim::ThrusterSpec& t : SampleClass("CargoPod").thrusters)
         EXPECT_EQ(t.tank, -1);
+
+    // Main, retro and hover thrusters are marked, so that the host's items find them.
+    using G = sim::ThrusterSpec::Group;
+    const struct {
+        const VesselClass& cls;
+        std::vector<G> groups; // the thrusters after these are of no group
+    } marked[] = {
+        {pb, {G::Main, G::Hover}},
+        {dg, {G::Main, G::Main, G::Retro, G::Retro, G::Hover, G::Hover, G::Hover}},
+        {sa, {G::Main, G::Main, G::Hover, G::Hover}},
+    };
+    for (const auto& m : marked)
+        for (size_t i = 0; i < m.cls.thrusters.size(); ++i)
+            EXPECT_EQ(m.cls.thrusters[i].group, i < m.groups.size() ? m.groups[i] : G::Other)
+                << m.cls.name << " " << i;
 }
 
 TEST(ClassFile, ReadsKeysInAnyCaseWithCommentsAndOtherReadersLines) {
@@ -123,6 +142,8 @@ TEST(ClassFile, ReadsKeysInAnyCaseWithCommentsAndOtherReadersLines) {
                                                   "max0 = 50\n"
                                                   "ISP0 = 3000\n"
                                                   "propellant = 1\n"
+                                                  "group = retro\n"
+                                                  "COVERPROPELLANT = 0\n"
                                                   "[THRUSTER_1]\n"
                                                   "Pos = 1 0 0\n"
                                                   "Dir = 0 1 0\n"
@@ -137,7 +158,11 @@ TEST(ClassFile, ReadsKeysInAnyCaseWithCommentsAndOtherReadersLines) {
     ASSERT_EQ(cls.thrusters.size(), 2u);
     ExpectVector(cls.thrusters[0].dir, 0, 0, 2); // any length, kept as given
     EXPECT_EQ(cls.thrusters[0].tank, 1);
+    EXPECT_EQ(cls.thrusters[0].group, sim::ThrusterSpec::Group::Retro);
+    EXPECT_EQ(cls.thrusters[0].coverTank, 0);
     EXPECT_EQ(cls.thrusters[1].tank, -1);
+    EXPECT_EQ(cls.thrusters[1].group, sim::ThrusterSpec::Group::Other);
+    EXPECT_EQ(cls.thrusters[1].coverTank, -1);
 
     const VesselClass named =
         sim::ParseVesselClass("ClassName = Probe Mk 2\nEmptyMass = 1\nPMI = 1 1 1\n", "p.cfg", "p");
@@ -214,6 +239,11 @@ TEST(ClassFile, FaultsNameTheFileTheLineAndWhatWasExpected) {
          "X.cfg:10: expected a tank number from 0 to 0, or -1 after 'Propellant =', found '0.5'"},
         {head + thruster + "Propellant = 0\n",
          "X.cfg:8: expected -1 (the class has no tanks) after 'Propellant =', found '0'"},
+        {head + tank + thruster + "CoverPropellant = 1\n",
+         "X.cfg:10: expected a tank number from 0 to 0, or -1 after 'CoverPropellant =', found "
+         "'1'"},
+        {head + thruster + "Group = Attitude\n",
+         "X.cfg:8: expected Main, Retro or Hover after 'Group =', found 'Attitude'"},
         {head + "[THRUSTER_0]\nPos = 0 0 0\nDir = 0 0 0\nMax0 = 10\nIsp0 = 100\n",
          "X.cfg:5: expected a direction that is not zero after 'Dir =', found '0 0 0'"},
         {head + "[THRUSTER_0]\nPos = 0 0\nDir = 0 0 1\nMax0 = 10\nIsp0 = 100\n",
@@ -319,7 +349,18 @@ TEST(HostClassForm, ItemsFollowTheHostsReadingRules) {
          {"1: passed over 'Mass = -5': expected a mass in kg, 0 or more",
           "2: passed over 'Size = 1e308': expected a radius in m, from 0 to half the largest "
           "number"}},
-        {"Size = 4\nInertia = 1 x 3\n", 1000, {{1, 8, 4}}, {}, 0, {}},
+        {"Size = 4\nInertia = 1 x 3\n",
+         1000,
+         {{8, 8, 4}},
+         {},
+         0,
+         {"2: passed over 'Inertia = 1 x 3': expected three moments of inertia in m^2"}},
+        {"Size = 4\nInertia = 1 -2 -3\n",
+         1000,
+         {{1, 8, 4}},
+         {},
+         0,
+         {"2: 'Inertia = 1 -2 -3': a moment below 0 is worked out from the size"}},
         {"Inertia = 1 2 3 4\n", 1000, {{1, 2, 3}}, {}, 0, {}},
         {"; a station\nBEGIN_DOCKLIST\n0 10 0  0 1 0  0 0 1\nEND_DOCKLIST\nMass = 5\n",
          5,
@@ -341,6 +382,14 @@ TEST(HostClassForm, ItemsFollowTheHostsReadingRules) {
          {10, 5},
          0,
          {}},
+        {"PropellantResource1 = 10\nPropellantResource2 = lots\nPropellantResource3 = 5\n"
+         "PropellantResource5 = 1\n",
+         1000,
+         {{20, 20, 10}},
+         {10, 5},
+         0,
+         {"2: passed over 'PropellantResource2 = lots': expected a capacity in kg and an "
+          "efficiency, 0 or more"}},
         {"PropellantResource1 = -10\nMaxFuel = 3\n",
          1000,
          {{20, 20, 10}},
@@ -430,15 +479,18 @@ TEST(HostClassForm, ThrustItemsBuildTheHostsThrusters) {
     EXPECT_DOUBLE_EQ(dry.cls->thrusters.at(0).isp0, 50000);
 }
 
-// BaseClass files are read first and the class's own file overrides them item by item; a loop
-// or a missing base ends the chain with a warning.
-TEST(HostClassForm, BaseClassesAreOverriddenItemByItem) {
+// BaseClass = NAME is Config/NAME.cfg, never Config/Vessels; the class's own file replaces its
+// bases' single items. A loop or a missing base ends the chain with a warning.
+TEST(HostClassForm, BaseClassesComeFromConfigAndAreReadFirst) {
     ScratchFolder root;
     root.Write("Config/Vessels/Tug.cfg", "BaseClass = Hull\nMass = 1\nSize =\n");
-    root.Write("Config/Vessels/hull.cfg",
-               "BaseClass = Base/Frame.cfg\nMass = 2\nSize = 3\nMaxFuel = 4\n");
-    root.Write("Config/Base/Frame.cfg", "Isp = 7\nMaxMainThrust = 8\nBaseClass = TUG\n");
-    root.Write("Config/Vessels/Lost.cfg", "BaseClass = Nowhere\n");
+    root.Write("Config/hull.cfg", "BaseClass = base\\FRAME\nMass = 2\nSize = 3\nMaxFuel = 4\n");
+    root.Write("Config/Vessels/Hull.cfg", "Size = 50\n"); // a class, not a base class
+    root.Write("Config/Base/Frame.cfg", "Isp = 7\nMaxMainThrust = 8\nBaseClass = Vessels\\TUG\n");
+    root.Write("Config/Vessels/Lost.cfg", "BaseClass = Decoy\n");
+    root.Write("Config/Vessels/Decoy.cfg", "Mass = 5\n");
+    root.Write("kit/CONFIG/vessels/Kit.cfg", "BaseClass = Hull.cfg\n");
+    root.Write("kit/CONFIG/Hull.cfg.cfg", "Mass = 6\n"); // the host adds .cfg to what it is given
     const VesselClassFinder finder(VesselClassFinder::InstallationFolders(root.Path()));
 
     const sim::ClassLookup tug = finder.Lookup("Tug");
@@ -449,18 +501,116 @@ TEST(HostClassForm, BaseClassesAreOverriddenItemByItem) {
     ASSERT_EQ(tug.cls->thrusters.size(), 1u);
     EXPECT_DOUBLE_EQ(tug.cls->thrusters[0].isp0, 7);
     EXPECT_DOUBLE_EQ(tug.cls->thrusters[0].max0, 8);
-    EXPECT_EQ(tug.warnings, std::vector<std::string>{root.Path("Config/Base/Frame.cfg") +
-                                                     ":3: passed over 'BaseClass = TUG': " +
-                                                     root.Path("Config/Vessels/Tug.cfg") +
-                                                     " is already one of this class's files"});
+    EXPECT_EQ(tug.cls->thrusters[0].tank, -1); // Frame is read before hull made its tank
+    EXPECT_EQ(tug.warnings,
+              std::vector<std::string>{root.Path("Config/Base/Frame.cfg") +
+                                       ":3: passed over 'BaseClass = Vessels\\TUG': " +
+                                       root.Path("Config/Vessels/Tug.cfg") +
+                                       " is already one of this class's files"});
 
     const sim::ClassLookup lost = finder.Lookup("lost");
     ASSERT_TRUE(lost.cls);
     EXPECT_DOUBLE_EQ(lost.cls->emptyMass, 1000);
-    EXPECT_EQ(lost.warnings, std::vector<std::string>{
-                                 root.Path("Config/Vessels/Lost.cfg") +
-                                 ":1: passed over 'BaseClass = Nowhere': no class file of that "
-                                 "name"});
+    EXPECT_EQ(lost.warnings,
+              std::vector<std::string>{root.Path("Config/Vessels/Lost.cfg") +
+                                       ":1: passed over 'BaseClass = Decoy': no class file "
+                                       "Config/Decoy.cfg"});
+
+    // A --vessels folder .../Config/Vessels leads to its Config, in any case.
+    const sim::ClassLookup kit = VesselClassFinder({root.Path("kit/CONFIG/vessels")}).Lookup("Kit");
+    ASSERT_TRUE(kit.cls);
+    EXPECT_DOUBLE_EQ(kit.cls->emptyMass, 6);
+}
+
+// Generic items apply on top of what the vessel module and the base classes made: more tanks,
+// a main, retro or hover thruster where there is none of that kind (the thrust of the only one
+// where there is one), and 18 more attitude thrusters.
+TEST(HostClassForm, ItemsAddToWhatTheModuleAndTheBaseClassesMade) {
+    const std::map<std::string, std::string> bases = {
+        {"Hull", "Size = 3\nIsp = 7\nPropellantResource1 = 40\nMaxMainThrust = 8\n"
+                 "MaxHoverThrust = 9\nMaxAttitudeThrust = 4\n"},
+        {"PB", "Module = ShuttlePB\nPropellantResource1 = 9\n"},
+    };
+    const sim::BaseClassSource source = [&bases](const std::string& name) {
+        const auto it = bases.find(name);
+        return it == bases.end()
+                   ? std::nullopt
+                   : std::optional<sim::ClassFileText>({name + ".cfg", it->second, ""});
+    };
+    using G = sim::ThrusterSpec::Group;
+    const struct {
+        const char* text;
+        std::vector<double> tanks;
+        size_t thrusters;
+        struct {
+            size_t index;
+            double max0, isp0;
+            int tank;
+            G group;
+        } checks[5];
+    } cases[] = {
+        {"Module = ShuttlePB\nIsp = 900\nPropellantResource1 = 10\nPropellantResource2 = 20\n"
+         "MaxFuel = 5\nMaxMainThrust = 111\nMaxHoverThrust = 333\nMaxRetroThrust = 222\n"
+         "MaxAttitudeThrust = 4\n",
+         {750, 10, 20},
+         16 + 1 + 18,
+         {{0, 111, 50000, 0, G::Main},
+          {1, 333, 50000, 0, G::Hover},
+          {16, 222, 900, 0, G::Retro},
+          {17, 4, 900, 0, G::Other},
+          {34, 2, 900, 0, G::Other}}},
+        // Two mains, two retros, three hovers: the items leave them as they are.
+        {"Module = DeltaGlider\nMaxMainThrust = 1\nMaxRetroThrust = 2\nMaxHoverThrust = 3\n",
+         {12900, 600},
+         21,
+         {{0, 160000, 40000, 0, G::Main},
+          {1, 160000, 40000, 0, G::Main},
+          {2, 34000, 40000, -1, G::Retro},
+          {4, 110000, 40000, 0, G::Hover},
+          {6, 36263.7, 40000, 0, G::Hover}}},
+        {"Module = ShuttleA\nMaxRetroThrust = 5\n",
+         {71500, 2700},
+         21,
+         {{0, 1064360, 33000, 0, G::Main},
+          {2, 744975, 33000, 0, G::Hover},
+          {4, 385000, 33000, 0, G::Other},
+          {19, 4500, 30000, 1, G::Other},
+          {20, 5, 50000, 0, G::Retro}}},
+        {"BaseClass = Hull\nIsp = 600\nPropellantResource1 = 60\nMaxFuel = 1\n"
+         "MaxMainThrust = 70\nMaxRetroThrust = 80\nMaxAttitudeThrust = 2\n",
+         {40, 60},
+         2 + 18 + 1 + 18,
+         {{0, 70, 7, 0, G::Main},
+          {1, 9, 7, 0, G::Hover},
+          {2, 4, 7, 0, G::Other},
+          {20, 80, 600, 0, G::Retro},
+          {21, 2, 600, 0, G::Other}}},
+        // The module a base class names comes first, then the base's items, then the class's.
+        {"BaseClass = PB\nMaxMainThrust = 5\nPropellantResource1 = 3\n",
+         {750, 9, 3},
+         16,
+         {{0, 5, 50000, 0, G::Main},
+          {1, 15000, 50000, 0, G::Hover},
+          {2, 200, 50000, 0, G::Other},
+          {14, 200, 50000, 0, G::Other},
+          {15, 200, 50000, 0, G::Other}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const sim::ClassLookup read = sim::ReadClassFile({"A.cfg", c.text, ""}, "A", source);
+        ASSERT_TRUE(read.cls);
+        EXPECT_EQ(read.warnings, std::vector<std::string>{});
+        EXPECT_EQ(read.cls->tankCapacities, c.tanks);
+        ASSERT_EQ(read.cls->thrusters.size(), c.thrusters);
+        for (const auto& check : c.checks) {
+            SCOPED_TRACE(check.index);
+            const sim::ThrusterSpec& t = read.cls->thrusters[check.index];
+            EXPECT_DOUBLE_EQ(t.max0, check.max0);
+            EXPECT_DOUBLE_EQ(t.isp0, check.isp0);
+            EXPECT_EQ(t.tank, check.tank);
+            EXPECT_EQ(t.group, check.group);
+        }
+    }
 }
 
 } // namespace
