@@ -27,7 +27,7 @@ host_model::VesselFigures FiguresOf(const VesselClass& cls,
                                     std::vector<host_model::ThrusterFigures>& thrusters) {
     thrusters.clear();
     for (const ThrusterSpec& t : cls.thrusters)
-        thrusters.push_back({t.pos, t.dir, t.max0, t.isp0, t.tank, -1});
+        thrusters.push_back({t.pos, t.dir, t.max0, t.isp0, t.tank, t.coverTank});
     return {cls.name.c_str(),
             cls.emptyMass,
             cls.pmi,

@@ -51,12 +51,17 @@ TEST(KelvaneSim, AFullGlidersMainTankGivesTheCheckFigure) {
                      "Full Mass: 12.90 Mg\n"
                      "Current Mass: 12.90 Mg\n"
                      "Delta-V: 29.91 km/s\n"
-                     "Thrusters Serviced: 1 2 3 4 5 6 7\n"
+                     "Thrusters Serviced: 1 2 5 6 7\n"
                      "[buttons] MOD UNT NOT TNK\n"
                      "[menu] 0: Change mode\n"
                      "[menu] 1: Select units\n"
                      "[menu] 2: Changes notation\n"
                      "[menu] 3: Changes tank/engine\n");
+    // The retros burn the main tank once the ship's RCOVER line has opened their covers.
+    folder.Write("open.scn", "BEGIN_SHIPS\nGL-01:DeltaGlider\n  PRPLEVEL 0:1\n  RCOVER 1 1.0000\n"
+                             "END\nEND_SHIPS\n");
+    const RunResult open = RunSim(folder, "open.scn -e 'open Left; press Left 0; draw Left'");
+    EXPECT_NE(open.out.find("Thrusters Serviced: 1 2 3 4 5 6 7\n"), std::string::npos) << open.out;
 }
 
 TEST(KelvaneSim, CommandsChangeWhatTheDisplaysShow) {
