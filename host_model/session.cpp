@@ -133,24 +133,35 @@ void ReadShips(Reading& r) {
     }
 }
 
-// The ship that BEGIN_FOCUS names, with regard to case; else the first.
+// The ship that BEGIN_FOCUS names, with regard to case; else the first (silently when the
+// scenario has no focus block).
 void TakeFocus(Reading& r) {
+    gHost.focus = gHost.vesselCount > 0 ? gHost.vessels[0] : nullptr;
     const int begin = FindLine(r, 0, "BEGIN_FOCUS");
-    for (int line = begin < 0 ? r.start.lineCount : begin + 1; line < r.start.lineCount; ++line) {
+    if (begin < 0)
+        return;
+    const char* name = "";
+    for (int line = begin + 1; line < r.start.lineCount; ++line) {
         Clean(r, line);
         if (EqualNoCase(r.text, "END_FOCUS"))
             break;
-        if (!StartsNoCase(r.text, "Ship ") && !StartsNoCase(r.text, "Ship\t"))
-            continue;
-        const char* name = SkipBlanks(r.text + 5);
-        for (int i = 0; i < gHost.vesselCount; ++i)
-            if (strcmp(gHost.vessels[i]->Name(), name) == 0) {
-                gHost.focus = gHost.vessels[i];
-                return;
-            }
-        break;
+        if (FirstWordIs(r.text, "Ship")) {
+            name = SkipBlanks(r.text + 4);
+            break;
+        }
     }
-    gHost.focus = gHost.vesselCount > 0 ? gHost.vessels[0] : nullptr;
+    for (int i = 0; *name && i < gHost.vesselCount; ++i)
+        if (strcmp(gHost.vessels[i]->Name(), name) == 0) {
+            gHost.focus = gHost.vessels[i];
+            return;
+        }
+    char what[640];
+    FormatText(what, sizeof what, "%s%.256s%s%s%.256s%s", *name ? "the focus ship " : "", name,
+               *name ? " is not among the ships" : "BEGIN_FOCUS names no ship",
+               gHost.focus ? ": the first ship, " : ", and the scenario has no ships",
+               gHost.focus ? gHost.focus->Name() : "",
+               gHost.focus ? ", is the focus, as in the host" : "");
+    Warn(r.start, begin, what);
 }
 
 void LoadModuleState(Reading& r) {

@@ -131,22 +131,6 @@ void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
         }
     }
 
-    // The focus: the ship BEGIN_FOCUS names, matched with regard to case, else the first ship.
-    bool focusFound = false;
-    for (const ShipEntry& ship : file.ships)
-        focusFound = focusFound || (file.focusName && ship.name == *file.focusName);
-    if (!focusFound && file.focusLine) {
-        const std::string where = file.path + ":" + std::to_string(file.focusLine) + ": ";
-        const std::string named =
-            file.focusName ? "the focus ship " + *file.focusName + " is not among the ships"
-                           : std::string("BEGIN_FOCUS names no ship");
-        if (!file.ships.empty())
-            warnings.push_back(where + named + ": the first ship, " + file.ships.front().name +
-                               ", is the focus, as in the host");
-        else
-            warnings.push_back(where + named + ", and the scenario has no ships");
-    }
-
     host_.EndSession();
     for (auto& other : otherModes_)
         other.reset();
