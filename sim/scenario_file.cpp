@@ -1,5 +1,7 @@
 #include "sim/scenario_file.h"
 
+#include "host_model/host_model.h"
+
 #include "sim/scenario_stream.h"
 #include "sim/vessel_class_file.h"
 
@@ -104,7 +106,7 @@ void ParseFocus(LineCursor& cursor, ScenarioFile& file) {
 void ParseDisplay(LineCursor& cursor, ScenarioFile& file, const std::string& name) {
     DisplayBlock block;
     block.line = cursor.Number();
-    block.id = DisplayIdFromBlockName(name);
+    block.id = host_model::DisplayIdNamed(name.c_str());
     if (block.id < 0)
         cursor.Fail(block.line,
                     "expected Left, Right or 3 to 12 after BEGIN_MFD, found '" + name + "'");
@@ -343,20 +345,6 @@ private:
 };
 
 } // namespace
-
-int DisplayIdFromBlockName(const std::string& name) {
-    if (EqualNoCase(name, "Left"))
-        return MFD_LEFT;
-    if (EqualNoCase(name, "Right"))
-        return MFD_RIGHT;
-    if (name.size() >= 1 && name.size() <= 2 &&
-        std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); })) {
-        const int n = std::stoi(name);
-        if (n >= 3 && n <= MAXMFD && name[0] != '0')
-            return n - 1;
-    }
-    return -1;
-}
 
 ScenarioFile ParseScenario(const std::string& text, const std::string& path,
                            const std::string& moduleName) {

@@ -88,9 +88,6 @@ struct ScenarioFile {
 ScenarioFile ParseScenario(const std::string& text, const std::string& path,
                            const std::string& moduleName);
 
-// Display ids by block name: "Left" 0, "Right" 1, "3" … "12" for 2 … 11; -1 for others.
-int DisplayIdFromBlockName(const std::string& name);
-
 // The ship's lines as the host saves them: its item lines as read, with the host's PRPLEVEL line
 // of the vessel's current levels in place of the level lines read, or where the host writes it.
 // Pairs that the vessel cannot take (tanks it lacks, text the host cannot read) follow as read;
