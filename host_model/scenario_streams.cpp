@@ -43,6 +43,11 @@ bool EqualNoCase(const char* a, const char* b) {
     return StartsNoCase(a, b) && a[strlen(b)] == '\0';
 }
 
+bool FirstWordIs(const char* text, const char* word) {
+    const size_t n = strlen(word);
+    return StartsNoCase(text, word) && (text[n] == '\0' || text[n] == ' ' || text[n] == '\t');
+}
+
 const char* SkipBlanks(const char* text) {
     while (*text == ' ' || *text == '\t')
         ++text;
@@ -88,16 +93,6 @@ void WriteLine(ScenarioStream& s, const char* item, const char* value) {
     s.written[s.writtenCount++] = line;
 }
 
-// The first word of a cleaned line, in `word`.
-void FirstWord(const char* clean, char* word, size_t size) {
-    size_t n = 0;
-    while (clean[n] && clean[n] != ' ' && clean[n] != '\t' && n + 1 < size) {
-        word[n] = clean[n];
-        ++n;
-    }
-    word[n] = '\0';
-}
-
 bool AmongNoCase(const char* keyword, const char* const* list, int count) {
     for (int i = 0; i < count; ++i)
         if (EqualNoCase(keyword, list[i]))
@@ -108,13 +103,11 @@ bool AmongNoCase(const char* keyword, const char* const* list, int count) {
 } // namespace
 
 int ReadLevelLine(const char* clean, LevelPair* pairs, int max) {
-    char keyword[16];
-    FirstWord(clean, keyword, sizeof keyword);
-    const bool fuel = EqualNoCase(keyword, "FUEL");
-    if (!fuel && !EqualNoCase(keyword, "PRPLEVEL"))
+    const bool fuel = FirstWordIs(clean, "FUEL");
+    if (!fuel && !FirstWordIs(clean, "PRPLEVEL"))
         return -1;
     int count = 0;
-    for (const char* at = SkipBlanks(clean + strlen(keyword)); *at && count < max;) {
+    for (const char* at = SkipBlanks(clean + (fuel ? 4 : 8)); *at && count < max;) {
         int length = 0;
         while (at[length] && at[length] != ' ' && at[length] != '\t')
             ++length;

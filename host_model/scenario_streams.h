@@ -21,6 +21,8 @@ bool EndsReading(const char* text);
 bool EqualNoCase(const char* a, const char* b);
 bool StartsNoCase(const char* text, const char* prefix);
 const char* SkipBlanks(const char* text);
+// Whether a cleaned line's first word is `word`, in any case.
+bool FirstWordIs(const char* text, const char* word);
 
 namespace host_model {
 
@@ -51,8 +53,8 @@ struct LevelPair {
     const char* text; // the pair as written, in the line
     int length;
 };
-// The pairs of a cleaned level line as the host reads them, at most `max`; -1 when the line is
-// no PRPLEVEL or FUEL line.
+// The pairs of a cleaned level line as the host reads them, at most `max` (0 only asks whether
+// it is one); -1 when the line is no PRPLEVEL or FUEL line.
 int ReadLevelLine(const char* clean, LevelPair* pairs, int max);
 // The host's level line for the vessel's tanks ("  PRPLEVEL 0:1.000000 1:0.500000", six
 // decimals, tanks at level 0 left out); empty when every tank is empty. Its length; 16 bytes

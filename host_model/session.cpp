@@ -26,12 +26,6 @@ void Clean(Reading& r, int line) {
     ReaderLineText(raw, r.text, r.size);
 }
 
-// Whether the cleaned line's first word is `word`, in any case.
-bool FirstWordIs(const char* text, const char* word) {
-    const size_t n = strlen(word);
-    return StartsNoCase(text, word) && (text[n] == '\0' || text[n] == ' ' || text[n] == '\t');
-}
-
 void Warn(const ScenarioStart& start, int line, const char* what) {
     char message[768];
     FormatText(message, sizeof message, "%s:%d: %s", start.path, line + 1, what);
@@ -107,8 +101,7 @@ int ReadShip(Reading& r, int header) {
         Clean(r, line);
         if (EqualNoCase(r.text, "END") || EqualNoCase(r.text, "END_SHIPS"))
             break;
-        LevelPair probe;
-        if (ReadLevelLine(r.text, &probe, 1) >= 0)
+        if (ReadLevelLine(r.text, nullptr, 0) >= 0)
             levels = line;
         // The DeltaGlider's retro covers: "RCOVER 1 …" has them open.
         if (StartsNoCase(r.text, "RCOVER ") && atoi(r.text + 7) == 1)
