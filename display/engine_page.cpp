@@ -1,7 +1,6 @@
 #include "display/kelvane_mfd.h"
 
 #include "display/number_format.h"
-#include "display/text_format.h"
 #include "display/text_layout.h"
 
 #include <math.h>
@@ -61,19 +60,13 @@ void KelvaneMfd::DrawEnginePage(HDC hDC) {
     for (int i = 0; i < 3; ++i)
         angular[i] = torque[i] / (mass * pmi.data[i]);
 
-    char unit[64];
-    double shownThrust = thrust;
-    if (settings->notation == SI) {
-        FormatText(unit, sizeof unit, "%s", "N");
-    } else {
-        shownThrust /= 1000;
-        FormatText(unit, sizeof unit, "%s", "kN");
-    }
+    const bool inNewtons = settings->notation == SI;
+    const double shownThrust = inNewtons ? thrust : thrust / 1000;
 
     char value[kValueBufferSize];
     PrintAt(hDC, 0, 5, "Engine %d", static_cast<int>(settings->engineIndex + 1));
     FormatValue(value, shownThrust);
-    PrintAt(hDC, 0, 6, "Vacuum Thrust: %s%s", value, unit);
+    PrintAt(hDC, 0, 6, "Vacuum Thrust: %s%s", value, inNewtons ? "N" : "kN");
     FormatValue(value, isp);
     PrintAt(hDC, 0, 7, "ISP: %sN*s/kg", value);
     PrintAt(hDC, 0, 8, "Acceleration:");
@@ -85,12 +78,11 @@ void KelvaneMfd::DrawEnginePage(HDC hDC) {
     FormatSignedValue(value, linear[2]);
     PrintAt(hDC, 0, 12, "        Z: %sm/s^2", value);
 
+    const char* unit = "rad/s^2";
     if (settings->enginesDisplay == DEGREES) {
         for (int i = 0; i < 3; ++i)
             angular[i] *= kDegreesPerRadian;
-        FormatText(unit, sizeof unit, "%s", "deg/s^2");
-    } else {
-        FormatText(unit, sizeof unit, "%s", "rad/s^2");
+        unit = "deg/s^2";
     }
     PrintAt(hDC, 0, 13, "    Angular:");
     FormatSignedValue(value, angular[0]);

@@ -1,7 +1,6 @@
 #include "display/kelvane_mfd.h"
 
 #include "display/number_format.h"
-#include "display/text_format.h"
 #include "display/text_layout.h"
 
 double KelvaneMfd::WetMass(double emptyMass) const {
@@ -17,20 +16,18 @@ void KelvaneMfd::DrawMassPage(HDC hDC) {
     double wet = WetMass(dry);
     double current = pV->GetMass();
 
-    char unit[64];
+    const char* unit = "kg";
     if (settings->massDisplay == METRIC_TONS) {
         dry /= 1000;
         wet /= 1000;
         current /= 1000;
-        FormatText(unit, sizeof unit, "%s", "t");
+        unit = "t";
     } else if (settings->notation == SI) {
         // Grams, so that the SI prefix reads naturally: 1,234 kg shows as 1.234 Mg.
         dry *= 1000;
         wet *= 1000;
         current *= 1000;
-        FormatText(unit, sizeof unit, "%s", "g");
-    } else {
-        FormatText(unit, sizeof unit, "%s", "kg");
+        unit = "g";
     }
 
     char value[kValueBufferSize];

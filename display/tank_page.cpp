@@ -20,13 +20,11 @@ void KelvaneMfd::DrawTankPage(HDC hDC) {
     double capacity = pV->GetPropellantMaxMass(pV->GetPropellantHandleByIndex(settings->tankIndex));
     double contents = pV->GetPropellantMass(pV->GetPropellantHandleByIndex(settings->tankIndex));
 
-    char unit[64];
+    const char* unit = "kg";
     if (settings->notation == SI) {
         capacity *= 1000;
         contents *= 1000;
-        FormatText(unit, sizeof unit, "%s", "g");
-    } else {
-        FormatText(unit, sizeof unit, "%s", "kg");
+        unit = "g";
     }
 
     char value[kValueBufferSize];
