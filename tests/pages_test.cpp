@@ -347,15 +347,15 @@ TEST_F(PagesTest, EnginePageTextsInBothUnitsAndNotations) {
 }
 
 TEST_F(PagesTest, DegreesUseTheDisplaysOwnFactor) {
-    // 1 rad/s² shown in degrees: the factor's last digits decide the rounding at 1e-13 scale,
-    // so compare the full double the formatter receives through a huge torque.
+    // An angular acceleration that is 57.305000000000010 deg/s^2 with the display's factor and
+    // 57.304999999999950 with the double nearest 180/pi: only the right factor rounds up.
     sim::VesselClass cls = EmptyClass("Spin", 1);
     cls.pmi = VECTOR3{{1, 1, 1}};
-    cls.thrusters = {Thruster({{1, 0, 0}}, {{0, 1, 0}}, 1, 1, -1)};
+    cls.thrusters = {Thruster({{1, 0, 0}}, {{0, 1, 0}}, 1.0001609278553496, 1, -1)};
     OpenOn("S", cls);
     S().parametersMode = ENGINES;
     S().enginesDisplay = DEGREES;
-    EXPECT_EQ(Row(MFD_LEFT, 16), "        Z: +57.30 deg/s^2");
+    EXPECT_EQ(Row(MFD_LEFT, 16), "        Z: +57.31 deg/s^2");
 }
 
 TEST_F(PagesTest, FeedingTankIsNamedByItsNumber) {
