@@ -3,6 +3,7 @@ set(KELVANE_MODULE_SOURCES
   module/module.cpp
   settings/mfd_settings.cpp
   settings/scenario_text.cpp
+  settings/scenario_items.cpp
   settings/mfd_registry.cpp
   settings/display_status.cpp
   settings/state_block.cpp

@@ -3,7 +3,7 @@
 #include "display/number_format.h"
 #include "display/text_format.h"
 #include "display/text_layout.h"
-#include "module/module.h"
+#include "settings/display_status.h"
 #include "settings/mfd_registry.h"
 
 // Displays are created only through the message procedure, which checks that the registry exists.
@@ -59,6 +59,28 @@ void KelvaneMfd::Update(HDC hDC) {
         DrawMassPage(hDC);
         break;
     }
+}
+
+void KelvaneMfd::WriteStatus(FILEHANDLE scn) const {
+    WriteDisplayStatus(scn, *settings);
+}
+
+void KelvaneMfd::ReadStatus(FILEHANDLE scn) {
+    int32_t blockId = 0;
+    switch (FindStatusIdLine(scn, settings->mfdId, blockId)) {
+    case StatusIdLine::BlockEnded:
+        return;
+    case StatusIdLine::OtherId:
+        // The block is this display's own, but it was saved from the record of another id: on
+        // opening, the display took a free record that belongs to another display (the module's
+        // block is read before the displays open). Move to the record of the block's id, so
+        // neither display loses its settings to the other.
+        settings = gRegistry->RebindDisplay(this, blockId);
+        break;
+    case StatusIdLine::Own:
+        break;
+    }
+    ReadDisplayStatus(scn, *settings);
 }
 
 void KelvaneMfd::FormatValue(char* buffer, double x) const {

@@ -2,15 +2,15 @@
 
 #include "display/kelvane_mfd.h"
 #include "settings/mfd_registry.h"
-#include "settings/scenario_text.h"
-
-MfdRegistry* gRegistry = nullptr;
-char gModeName[] = "Kelvane";
 
 namespace {
+char gModeName[] = "Kelvane";
 typedef void (*ExitFunction)(HINSTANCE);
 ExitFunction gExitFunction = nullptr;
 int gVersion = 0;
+// The date of the host's interface the module was written for, which the host turns into its
+// version number.
+char gInterfaceDate[] = "Apr 25 2006";
 // Fixed with the release's version, never the build machine's clock, so that builds repeat.
 char gReleaseDate[] = KELVANE_RELEASE_DATE;
 } // namespace
@@ -30,23 +30,27 @@ BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID) {
     return 1;
 }
 
-void InitModule(HINSTANCE hModule) {
+void InitModule(HINSTANCE) {
     if (gRegistry)
         return;
-    gRegistry = new MfdRegistry(hModule);
+    MFDMODESPEC mode;
+    mode.name = gModeName;
+    mode.key = 0; // no keyboard shortcut
+    mode.msgproc = MsgProc;
+    gRegistry = new MfdRegistry(mode);
 }
 
 void ExitModule(HINSTANCE) {
-    if (gRegistry) {
-        gRegistry->ReleaseRegistry();
-        delete gRegistry;
-    }
+    if (!gRegistry)
+        return;
+    gRegistry->ReleaseRegistry();
+    delete gRegistry;
     gRegistry = nullptr;
 }
 
 int GetModuleVersion(void) {
     if (gVersion == 0)
-        gVersion = Date2Int(HostText("Apr 25 2006"));
+        gVersion = Date2Int(gInterfaceDate);
     return gVersion;
 }
 
@@ -59,6 +63,22 @@ void opcDeleteVessel(OBJHANDLE hVessel) {
     // vessel whose records could go.
     if (gRegistry && hVessel)
         gRegistry->DeleteVessel(oapiGetVesselInterface(hVessel));
+}
+
+void opcSaveState(FILEHANDLE scn) {
+    if (gRegistry)
+        gRegistry->SaveState(scn);
+}
+
+void opcLoadState(FILEHANDLE scn) {
+    if (gRegistry)
+        gRegistry->LoadState(scn);
+}
+
+// The session's vessels are gone (the host has saved them already): no record may outlive them.
+void opcCloseRenderViewport() {
+    if (gRegistry)
+        gRegistry->EndSession();
 }
 
 OAPI_MSGTYPE MsgProc(UINT msg, UINT mfd, WPARAM wparam, LPARAM lparam) {

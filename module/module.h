@@ -4,19 +4,11 @@
 
 #include "host/orbiter_api.h"
 
-class MfdRegistry;
-
 #ifdef _WIN32
 #define KELVANE_EXPORT extern "C" __declspec(dllexport)
 #else
 #define KELVANE_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
-
-// The one registry; null before InitModule and after ExitModule.
-extern MfdRegistry* gRegistry;
-
-// The mode's name as registered with the host.
-extern char gModeName[];
 
 KELVANE_EXPORT void InitModule(HINSTANCE hModule);
 KELVANE_EXPORT void ExitModule(HINSTANCE hModule);

@@ -1,19 +1,11 @@
 #include "settings/mfd_registry.h"
 
 #include "display/kelvane_mfd.h"
-#include "module/module.h"
+#include "settings/state_block.h"
 
-MfdRegistry::MfdRegistry(HINSTANCE moduleHandle) : moduleHandle(moduleHandle), modeId(0) {
-    MFDMODESPEC spec;
-    spec.name = gModeName;
-    spec.key = 0;
-    spec.msgproc = MsgProc;
-    modeId = oapiRegisterMFDMode(spec);
-}
+MfdRegistry* gRegistry = nullptr;
 
-MfdRegistry::~MfdRegistry() {
-    ReleaseRegistry();
-}
+MfdRegistry::MfdRegistry(MFDMODESPEC& mode) : modeId(oapiRegisterMFDMode(mode)) {}
 
 bool MfdRegistry::HeldByOpenDisplay(const MfdSettings* record, const KelvaneMfd* except) const {
     for (size_t i = 0; i < openDisplays.Size(); ++i) {
@@ -104,10 +96,33 @@ void MfdRegistry::DeleteVessel(VESSEL* vessel) {
     });
 }
 
+void MfdRegistry::SaveState(ScenarioHandle scn) const {
+    for (size_t i = 0; i < records.Size(); ++i) {
+        const MfdSettings& record = *records.At(i);
+        if (!record.owner && record.vessel)
+            WriteStateBlock(scn, record);
+    }
+}
+
+void MfdRegistry::LoadState(ScenarioHandle scn) {
+    for (;;) {
+        // The block is read into a record on the stack: the host's reader and its vessel look-up
+        // may run out of memory, and nothing may be left allocated when they do.
+        MfdSettings block(nullptr, nullptr, 0);
+        const StateBlockRead read = ReadStateBlock(scn, block);
+        if (read == StateBlockRead::NoBlock)
+            return;
+        if (block.vessel) {
+            // Room is made before the record exists, so the record can always be appended.
+            records.Reserve(records.Size() + 1);
+            records.Append(new MfdSettings(block));
+        }
+        if (read == StateBlockRead::LastRead)
+            return;
+    }
+}
+
 void MfdRegistry::ReleaseRegistry() {
-    if (released)
-        return;
-    released = true;
     EndSession();
     oapiUnregisterMFDMode(modeId);
 }

@@ -7,9 +7,8 @@
 
 class MfdRegistry {
 public:
-    // Registers the display mode with the host and keeps its identifier.
-    explicit MfdRegistry(HINSTANCE moduleHandle);
-    ~MfdRegistry();
+    // Registers the given display mode with the host and keeps its identifier.
+    explicit MfdRegistry(MFDMODESPEC& mode);
     MfdRegistry(const MfdRegistry&) = delete;
     MfdRegistry& operator=(const MfdRegistry&) = delete;
 
@@ -24,10 +23,9 @@ public:
     // The session's end: every record goes, also those of deleted vessels that open displays
     // still hold, and every display is forgotten. The mode stays.
     void EndSession();
+    // The session's end, and the mode unregistered: once, before the registry is freed.
     void ReleaseRegistry();
 
-    HINSTANCE ModuleHandle() const { return moduleHandle; }
-    int ModeId() const { return modeId; }
     size_t RecordCount() const { return records.Size(); }
     MfdSettings* RecordAt(size_t i) const { return records.At(i); }
     size_t OpenDisplayCount() const { return openDisplays.Size(); }
@@ -36,9 +34,10 @@ public:
 private:
     bool HeldByOpenDisplay(const MfdSettings* record, const KelvaneMfd* except) const;
 
-    HINSTANCE moduleHandle;
     int modeId;
-    bool released = false;
     PointerList<KelvaneMfd> openDisplays;
     PointerList<MfdSettings> records;
 };
+
+// The one registry: created by InitModule, null before it and after ExitModule.
+extern MfdRegistry* gRegistry;

@@ -19,26 +19,26 @@ const char* NotationKeyword(int32_t value) {
 }
 
 ParametersMode ReadParametersMode(const char* value) {
-    if (StartsWithNoCase(value, "TANKS", 5))
+    if (StartsWithNoCase(value, "TANKS"))
         return TANKS;
-    if (StartsWithNoCase(value, "ENGINES", 7))
+    if (StartsWithNoCase(value, "ENGINES"))
         return ENGINES;
     return MASS;
 }
 
-MassDisplay ReadMassDisplay(const char* value, bool keywordMustEndLine) {
-    // Comparing the terminating zero as a twelfth character demands the end of the line.
-    if (StartsWithNoCase(value, "METRIC_TONS", keywordMustEndLine ? 12 : 11))
+MassDisplay ReadMassDisplay(const char* value, MetricTonsMatch metricTons) {
+    if (metricTons == MetricTonsMatch::WholeValue ? EqualsNoCase(value, "METRIC_TONS")
+                                                  : StartsWithNoCase(value, "METRIC_TONS"))
         return METRIC_TONS;
-    if (StartsWithNoCase(value, "PERCENTAGE", 10))
+    if (StartsWithNoCase(value, "PERCENTAGE"))
         return PERCENTAGE;
     return KILOGRAMS;
 }
 
 EnginesDisplay ReadEnginesDisplay(const char* value) {
-    return StartsWithNoCase(value, "DEGREES", 7) ? DEGREES : RADIANS;
+    return StartsWithNoCase(value, "DEGREES") ? DEGREES : RADIANS;
 }
 
 Notation ReadNotation(const char* value) {
-    return StartsWithNoCase(value, "EXP", 3) ? EXP : SI;
+    return StartsWithNoCase(value, "EXP") ? EXP : SI;
 }

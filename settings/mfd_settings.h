@@ -32,9 +32,11 @@ const char* MassDisplayKeyword(int32_t value);
 const char* EnginesDisplayKeyword(int32_t value);
 const char* NotationKeyword(int32_t value);
 
+// How much of "METRIC_TONS" a mass unit value must match: the display status takes any value
+// that begins with it, the module's own block only the keyword with nothing after it.
+enum class MetricTonsMatch { Prefix, WholeValue };
+
 ParametersMode ReadParametersMode(const char* value);
-// The two formats differ in how much of "METRIC_TONS" must match: the display status accepts
-// any value that begins with it, the module block only the keyword with nothing after it.
-MassDisplay ReadMassDisplay(const char* value, bool keywordMustEndLine);
+MassDisplay ReadMassDisplay(const char* value, MetricTonsMatch metricTons);
 EnginesDisplay ReadEnginesDisplay(const char* value);
 Notation ReadNotation(const char* value);

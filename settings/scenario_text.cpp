@@ -3,21 +3,25 @@
 #include <ctype.h>
 #include <string.h>
 
-bool StartsWithNoCase(const char* text, const char* keyword, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char a = static_cast<unsigned char>(text[i]);
-        const unsigned char b = static_cast<unsigned char>(keyword[i]);
+bool StartsWithNoCase(const char* text, const char* keyword) {
+    for (; *keyword != '\0'; ++text, ++keyword) {
+        const unsigned char a = static_cast<unsigned char>(*text);
+        const unsigned char b = static_cast<unsigned char>(*keyword);
         if (toupper(a) != toupper(b))
-            return false;
-        if (a == '\0')
-            return true;
+            return false; // also where the text ends first
     }
     return true;
 }
 
-const char* ValueAt(const char* line, size_t position) {
-    const size_t length = strlen(line);
-    return length >= position - 1 ? line + position - 1 : line + length;
+bool EqualsNoCase(const char* text, const char* keyword) {
+    return StartsWithNoCase(text, keyword) && text[strlen(keyword)] == '\0';
+}
+
+const char* ItemValue(const char* line, const char* item) {
+    if (!StartsWithNoCase(line, item))
+        return nullptr;
+    const char* after = line + strlen(item);
+    return *after == '\0' ? after : after + 1;
 }
 
 bool ReadDecimal(const char* text, int32_t& value) {

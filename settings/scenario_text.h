@@ -3,13 +3,15 @@
 
 #include "host/orbiter_api.h"
 
-// True when the first n characters of text equal those of keyword, ignoring case. A text shorter
-// than n matches only if keyword ends at the same place.
-bool StartsWithNoCase(const char* text, const char* keyword, size_t n);
+// True when text begins with keyword, ignoring case.
+bool StartsWithNoCase(const char* text, const char* keyword);
 
-// The value of an item line: the text from the given 1-based character on, or "" when the line
-// ends before it.
-const char* ValueAt(const char* line, size_t position);
+// True when text is keyword and nothing more, ignoring case.
+bool EqualsNoCase(const char* text, const char* keyword);
+
+// The value of a line of the given item: the text after the item and one separator character,
+// or "" when the line ends before it. Null when the line does not begin with the item.
+const char* ItemValue(const char* line, const char* item);
 
 // Reads a decimal integer as "%d" does (white space, optional sign, digits). Values beyond 32 bits
 // wrap, so no input is undefined. False, and the target untouched, when no digit follows.
