@@ -152,7 +152,7 @@ class PackageTest(unittest.TestCase):
         """The log's lines and the Launchpad's entry, as the manual quotes them, are what the
         stand-in host wrote and listed for the package's own DLL: the module's line, the
         obsolete-registration notice but its closing rule, and the line after them."""
-        quoted = [html.unescape(t) for t in re.findall(r"<pre>(.*?)</pre>", manual, re.S)]
+        quoted = [html.unescape(t) for t in re.findall(r"<pre[^>]*>(.*?)</pre>", manual, re.S)]
         self.assertEqual(len(logs), 1, logs)
         log = logs.pop()
         self.assertEqual(len(log), 8, log)
