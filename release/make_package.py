@@ -3,12 +3,14 @@
 simulator's own folder as
 
     Modules/Plugin/Kelvane.dll     the plug-in of that edition's bitness
-    Doc/Kelvane/                   the manual, its pictures and the licence
+    Doc/Kelvane/                   the manual, its pictures, the licence and CHANGES.txt
     Scenarios/Kelvane/             the demo scenarios
 
 The manual's pictures and the display rows it quotes come from one kelvane-sim run per figure,
-made here, so that text and pictures cannot drift apart. The zips are reproducible: entries in
-a fixed order, with fixed permissions and the time of the commit (or SOURCE_DATE_EPOCH).
+made here, so that text and pictures cannot drift apart. Its Changes section is made from
+release/CHANGES.txt, which the package also carries, so that both tell one history. The zips are
+reproducible: entries in a fixed order, with fixed permissions and the time of the commit (or
+SOURCE_DATE_EPOCH).
 
     make_package.py --sim KELVANE_SIM --dll x86=PATH --dll x64=PATH --out DIR
 """
@@ -137,12 +139,64 @@ def figure_html(figures, name):
                            caption))
 
 
-def render_manual(template, version, figures):
+def read_history():
+    """release/CHANGES.txt. Plain ASCII, so that every Windows editor shows it alike."""
+    path = os.path.join(RELEASE, "CHANGES.txt")
+    try:
+        with open(path, encoding="ascii") as f:
+            return f.read()
+    except UnicodeDecodeError:
+        raise PackageError("%s holds a character that is not plain ASCII" % path)
+
+
+def changes_html(history, version):
+    """The change history as the manual shows it. The history is blocks parted by blank lines:
+    a title underlined with "=", then each version underlined with "-" and its paragraphs and
+    lists of "- " items (an item goes on over lines indented by two blanks); `text` is a
+    display's text. The newest version, first, must be the release's."""
+    def inline(text):
+        text = re.sub(r"`([^`\n]+)`", r"<code>\1</code>", html.escape(text, quote=False))
+        if "`" in text:
+            raise PackageError("CHANGES.txt has an unpaired ` in: %s" % text)
+        return text
+
+    title, *blocks = [b.split("\n") for b in re.split(r"\n[ \t]*\n", history.strip())]
+    if len(title) != 2 or set(title[1]) != {"="}:
+        raise PackageError("CHANGES.txt starts with no title underlined with =")
+    versions, parts = [], []
+    for lines in blocks:
+        if len(lines) == 2 and re.fullmatch(r"\d+\.\d+\.\d+", lines[0]) and set(lines[1]) == {"-"}:
+            versions.append(lines[0])
+            parts.append(("\n" if parts else "") + "<h3>%s</h3>" % lines[0])
+        elif not versions:
+            raise PackageError("CHANGES.txt has text before its first version: %s" % lines[0])
+        elif lines[0].startswith("- "):
+            items = []
+            for line in lines:
+                if line.startswith("- "):
+                    items.append(line[2:])
+                elif re.match(r"  \S", line):
+                    items[-1] += "\n    " + line[2:]
+                else:
+                    raise PackageError("CHANGES.txt has a list line that is no item: %s" % line)
+            parts.append("<ul>\n%s\n</ul>" % "\n".join("  <li>%s</li>" % inline(i) for i in items))
+        elif any(re.match(r"\s|- ", line) for line in lines):
+            raise PackageError("CHANGES.txt has a paragraph that runs into a list: %s" % lines[0])
+        else:
+            parts.append("<p>%s</p>" % inline("\n".join(lines)))
+    if versions[:1] != [version]:
+        raise PackageError("CHANGES.txt's newest version is not the release's, %s" % version)
+    return "\n".join(parts)
+
+
+def render_manual(template, version, figures, changes):
     def replace(match):
         words = match.group(1).split(None, 2)
         kind = words[0]
         if kind == "version" and len(words) == 1:
             return version
+        if kind == "changes" and len(words) == 1:
+            return changes
         if kind == "figure" and len(words) == 2:
             return figure_html(figures, words[1])
         if kind in ("row", "value") and len(words) == 3:
@@ -208,13 +262,20 @@ def main():
             pictures = os.path.join(staging, "pictures")
             os.mkdir(pictures)
             figures = make_figures(args.sim, pictures)
+            # Windows line ends: Notepad before Windows 10's 1809 update shows a file of bare LFs
+            # as one long line, and every Windows editor shows CR LF as written.
+            history = read_history()
+            changes_path = os.path.join(staging, "CHANGES.txt")
+            with open(changes_path, "w", encoding="ascii", newline="\r\n") as f:
+                f.write(history)
             with open(os.path.join(RELEASE, "manual", "manual.html.in"), encoding="utf-8") as f:
-                manual = render_manual(f.read(), version, figures)
+                manual = render_manual(f.read(), version, figures, changes_html(history, version))
             manual_path = os.path.join(staging, "manual.html")
             with open(manual_path, "w", encoding="utf-8", newline="\n") as f:
                 f.write(manual)
 
             common = {"Doc/Kelvane/manual.html": manual_path,
+                      "Doc/Kelvane/CHANGES.txt": changes_path,
                       "Doc/Kelvane/LICENSE.txt": os.path.join(ROOT, "LICENSE")}
             for name, _, _ in FIGURES:
                 common["Doc/Kelvane/pictures/%s.png" % name] = os.path.join(pictures,

@@ -66,8 +66,7 @@ class ManualLinks(html.parser.HTMLParser):
 
     def handle_starttag(self, tag, attrs):
         attrs = dict(attrs)
-        if tag == "script":
-            self.scripts += 1
+        self.scripts += tag == "script"
         if tag == "img":
             self.pictures.append(attrs.get("src", ""))
         for key in ("src", "href"):
@@ -89,10 +88,6 @@ class PackageTest(unittest.TestCase):
             z.extractall(simulator)
         return simulator
 
-    def files_in(self, folder):
-        return {os.path.relpath(os.path.join(d, f), folder).replace(os.sep, "/")
-                for d, _, names in os.walk(folder) for f in names}
-
     def test_each_package_installs_and_runs(self):
         version = subprocess.run([ARGS.sim, "--version"], capture_output=True, text=True,
                                  check=True).stdout.split()[-1]
@@ -102,7 +97,8 @@ class PackageTest(unittest.TestCase):
                 simulator = self.install(zip_path, edition)
 
                 # Only Kelvane's own files arrive, in the three folders; the stock ones stay.
-                added = self.files_in(simulator) - set(STOCK_FILES)
+                added = {os.path.relpath(os.path.join(d, f), simulator).replace(os.sep, "/")
+                         for d, _, names in os.walk(simulator) for f in names} - set(STOCK_FILES)
                 for name in added:
                     self.assertRegex(name, r"^(Modules/Plugin/Kelvane\.dll|Doc/Kelvane/"
                                      r"|Scenarios/Kelvane/[^/]+\.scn$)")
@@ -110,8 +106,7 @@ class PackageTest(unittest.TestCase):
                     with open(os.path.join(simulator, name), "rb") as f:
                         self.assertEqual(f.read(), data, name)
 
-                dll = os.path.join(simulator, "Modules", "Plugin", "Kelvane.dll")
-                with open(dll, "rb") as f:
+                with open(os.path.join(simulator, "Modules", "Plugin", "Kelvane.dll"), "rb") as f:
                     image = f.read(4096)
                 pe = struct.unpack_from("<I", image, 0x3C)[0]
                 self.assertEqual(image[pe:pe + 4], b"PE\0\0")
@@ -138,14 +133,19 @@ class PackageTest(unittest.TestCase):
         self.assertEqual(links.scripts, 0, "the manual has scripts")
         for link in links.links:
             self.assertNotRegex(link, r"^(\w+:|//)", "the manual fetches from outside")
-            target = link.split("#")[0]
-            if target:
-                self.assertTrue(os.path.isfile(os.path.join(doc, target)), link)
+            if not link.startswith("#"):
+                self.assertTrue(os.path.isfile(os.path.join(doc, link.split("#")[0])), link)
         # Every picture shown is in the package, and every picture in the package is shown.
         pictures = {"Doc/Kelvane/" + p for p in links.pictures}
         self.assertEqual(pictures, {n for n in added if n.endswith(".png")})
         self.assertGreaterEqual(len(pictures), 9)
-        self.assertIn("Doc/Kelvane/LICENSE.txt", added)
+        # Beside them: the licence, and the history (CR LF) whose versions the Changes shows.
+        self.assertEqual(sorted(os.listdir(doc)),
+                         ["CHANGES.txt", "LICENSE.txt", "manual.html", "pictures"])
+        with open(os.path.join(doc, "CHANGES.txt"), encoding="ascii", newline="") as f:
+            history = re.findall(r"^(\d+\.\d+\.\d+)\r\n-+\r$", f.read(), re.M)
+        shown = re.findall(r"<h3>(.*?)</h3>", manual.split('<h2 id="changes">')[1].split("<h2")[0])
+        self.assertEqual((history[:1], shown), ([version], history))
         return manual
 
     def check_manual_quotes_the_host(self, simulator, edition, manual, logs):
