@@ -3,9 +3,10 @@
 # dist/Kelvane-<version>-x64.zip, one line per step; a step's own output shows only when it fails.
 #   scripts/package.sh [OUT_DIR]      (default: dist)
 # It builds only kelvane-sim with the plug-in it loads (for the manual's pictures) and each
-# edition's Kelvane.dll with its import check, but in the trees that scripts/build.sh and
-# windows/build.sh make, configured as they configure them: after a full build (the test suite's)
-# nothing is built again, and a later full build reuses what this one built.
+# edition's Kelvane.dll with its import and type information checks, in the trees that
+# scripts/build.sh and windows/build.sh make, configured as they configure them: after a full
+# build (the test suite's) nothing is built again, and a later full build reuses what this one
+# built.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/dist}
@@ -36,7 +37,9 @@ build_windows() {
   # import_check builds the DLL and fails when it imports what the host does not export.
   cmake -S windows -B "build-windows/$1" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/windows/toolchain-$2-windows-msvc.cmake" &&
-    cmake --build "build-windows/$1" -j"$KELVANE_JOBS" --target import_check
+    cmake --build "build-windows/$1" -j"$KELVANE_JOBS" --target import_check &&
+    # The host's dynamic_cast reads the display's type information: no zip without it.
+    python3 windows/check_type_info.py --machine "$1" "build-windows/$1/Modules/Plugin/Kelvane.dll"
 }
 
 # The trees' configuration looks for every package the full build uses (GoogleTest too).
