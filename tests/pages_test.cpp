@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <new>
 
 namespace {
 // The VESSEL queries the module makes, by name.
@@ -14,24 +13,9 @@ struct CallList : host_model::CallObserver, std::vector<std::string> {
 };
 } // namespace
 
-namespace {
-std::atomic<long> gAllocations{0};
-std::atomic<bool> gCounting{false};
-} // namespace
-
-void* operator new(std::size_t size) {
-    if (gCounting)
-        ++gAllocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+// This program's allocator (counting_allocator.cpp) counts while gCounting is set.
+extern std::atomic<long> gAllocations;
+extern std::atomic<bool> gCounting;
 
 namespace {
 
@@ -277,10 +261,6 @@ struct EngineCase {
     VECTOR3 pmi;
     double linear[3], angular[3];
 };
-
-double ValueOf(const std::string& row) {
-    return std::strtod(row.c_str() + 11, nullptr);
-}
 
 // The prefix letter after the number scales it; read it back to compare with the expected figure.
 double ScaledValueOf(const std::string& row) {
