@@ -254,8 +254,9 @@ TEST_F(CockpitTest, TankKeysStepTheSelectedTankOfTheLastDisplayUsed) {
         sim::Cockpit cockpit = MakeCockpit();
         Keys(cockpit, c.keys);
         EXPECT_NEAR(glider->TankLevel(c.tank), c.level, 1e-9);
-        if (c.keys.find("T7") == std::string::npos) // that case changes both tanks
+        if (c.keys.find("T7") == std::string::npos) { // that case changes both tanks
             EXPECT_EQ(glider->TankLevel(1 - c.tank), other);
+        }
         EXPECT_EQ(cockpit.Status(), c.status);
     }
 }
@@ -359,8 +360,9 @@ TEST_F(CockpitTest, SmallTerminalsGetANoticeInsteadOfACrampedCockpit) {
                                std::to_string(c.rows) + "; the cockpit needs 80 x 24."),
                       std::string::npos);
         }
-        if (!c.fits && c.rows >= 3 && c.columns >= 10)
+        if (!c.fits && c.rows >= 3 && c.columns >= 10) {
             EXPECT_NE(all.find("Terminal"), std::string::npos);
+        }
     }
 }
 

@@ -97,8 +97,9 @@ TEST(DisplayPicture, LayoutKeepsButtonsAndLabelsOnTheBezel) {
             onBezel(l.rightButtons[i]);
             EXPECT_LT(l.leftButtons[i].x + l.leftButtons[i].width, l.screen.x);
             EXPECT_GT(l.rightButtons[i].x, l.screen.x + l.screen.width);
-            if (i > 0) // top to bottom, not overlapping
+            if (i > 0) { // top to bottom, not overlapping
                 EXPECT_GE(l.leftButtons[i].y, l.leftButtons[i - 1].y + l.leftButtons[i - 1].height);
+            }
         }
         for (size_t i = 0; i < 4; ++i) {
             onBezel(l.labels[i]);
@@ -173,8 +174,9 @@ TEST_F(PicturedPages, TextLandsInItsCellsInItsColourAndNowhereElse) {
                         }
                 }
                 // Strokes fully cover some pixels: those carry the colour itself.
-                if (run.text.find_first_not_of(' ') != std::string::npos && frame.cellHeight >= 9)
+                if (run.text.find_first_not_of(' ') != std::string::npos && frame.cellHeight >= 9) {
                     EXPECT_EQ(brightest, colour) << run.text;
+                }
             }
             EXPECT_EQ(titleRuns, 1);
             // Nothing lit outside the cells of the characters drawn.
