@@ -11,7 +11,6 @@ add_executable(kelvane_proof_tests
   ${CMAKE_SOURCE_DIR}/fuzz/vessel_class_check.cpp
   ${CMAKE_SOURCE_DIR}/fuzz/scenario_file_check.cpp)
 target_link_libraries(kelvane_proof_tests PRIVATE kelvane_module kelvane_sim GTest::gtest)
-target_compile_options(kelvane_proof_tests PRIVATE -Wall -Wextra)
 target_compile_definitions(kelvane_proof_tests PRIVATE KELVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(kelvane_proof_tests DISCOVERY_MODE PRE_TEST)
 
@@ -19,5 +18,4 @@ add_executable(kelvane_allocation_tests
   test_main.cpp
   allocation_failure_test.cpp)
 target_link_libraries(kelvane_allocation_tests PRIVATE kelvane_module kelvane_sim GTest::gtest)
-target_compile_options(kelvane_allocation_tests PRIVATE -Wall -Wextra)
 gtest_discover_tests(kelvane_allocation_tests DISCOVERY_MODE PRE_TEST)
