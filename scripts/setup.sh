@@ -4,5 +4,6 @@ set -euo pipefail
 # shellcheck source=scripts/apt.sh
 . "$(dirname "$0")/apt.sh"
 apt_install cmake ninja-build g++ "${KELVANE_LLVM_PACKAGES[@]}" \
-  "libclang-rt-$KELVANE_LLVM_VERSION-dev" libgtest-dev libbenchmark-dev libcli11-dev pkg-config \
-  libcairo2-dev fonts-dejavu-core libncurses-dev tmux valgrind python3
+  "libclang-rt-$KELVANE_LLVM_VERSION-dev" "clang-format-$KELVANE_LLVM_VERSION" \
+  libgtest-dev libbenchmark-dev libcli11-dev pkg-config libcairo2-dev fonts-dejavu-core \
+  libncurses-dev tmux valgrind python3
