@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite: the plain build, the sanitizer build, and the
-# further suites in scripts/test.d/ (each a script that exits non-zero on failure).
+# Sets up, then runs the whole test suite: first the fast checks (the C++ files' format, by
+# scripts/check_format.sh, and shellcheck on the shell scripts, by scripts/check_shell.sh), then
+# the plain build, the sanitizer build, and the further suites in scripts/test.d/ (each a script
+# that exits non-zero on failure). Every build treats a compiler warning as an error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=scripts/tools.sh
 . scripts/tools.sh
 scripts/setup.sh
+
+# Seconds each, before minutes of building.
+echo "== format of the C++ files"
+scripts/check_format.sh
+echo "== shellcheck on the shell scripts"
+scripts/check_shell.sh
 
 echo "== plain build and tests"
 scripts/build.sh build
