@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Configures and builds one tree: scripts/build.sh [DIR] [extra cmake options]
+# Configures and builds one tree, all of it or the targets named:
+#   scripts/build.sh [DIR] [extra cmake options] [--target TARGET]...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=scripts/tools.sh
 . scripts/tools.sh
 dir=${1:-build}; shift || true
-cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir" -j"$KELVANE_JOBS"
+options=() targets=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --target) targets+=(--target "${2:?--target needs a target}"); shift 2 ;;
+    *) options+=("$1"); shift ;;
+  esac
+done
+cmake -S . -B "$dir" -G Ninja "${options[@]}" >/dev/null
+cmake --build "$dir" -j"$KELVANE_JOBS" "${targets[@]}"
