@@ -8,7 +8,7 @@
 
 // Displays are created only through the message procedure, which checks that the registry exists.
 KelvaneMfd::KelvaneMfd(int mfdId, DWORD width, DWORD height, VESSEL* vessel)
-    : MFD(width, height, vessel) {
+    : MFD(width, height, vessel), displayId(mfdId) {
     settings = gRegistry->AttachDisplay(this, vessel, mfdId);
 }
 

@@ -29,9 +29,13 @@ public:
 
     MfdSettings* Settings() const { return settings; }
     VESSEL* Vessel() const { return pV; }
+    // The id the host opened the display with: 0 … 11 for the cockpit's displays, whose status
+    // the host saves; any other value for a display that only the module's block can keep.
+    int DisplayId() const { return displayId; }
     DWORD Width() const { return W; }
     DWORD Height() const { return H; }
 
 private:
     MfdSettings* settings = nullptr; // owned by the registry; outlives the display
+    int displayId;
 };

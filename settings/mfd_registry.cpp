@@ -7,13 +7,24 @@ MfdRegistry* gRegistry = nullptr;
 
 MfdRegistry::MfdRegistry(MFDMODESPEC& mode) : modeId(oapiRegisterMFDMode(mode)) {}
 
-bool MfdRegistry::HeldByOpenDisplay(const MfdSettings* record, const KelvaneMfd* except) const {
+KelvaneMfd* MfdRegistry::OpenDisplayUsing(const MfdSettings* record,
+                                          const KelvaneMfd* except) const {
     for (size_t i = 0; i < openDisplays.Size(); ++i) {
-        const KelvaneMfd* display = openDisplays.At(i);
+        KelvaneMfd* display = openDisplays.At(i);
         if (display != except && display->Settings() == record)
-            return true;
+            return display;
     }
-    return false;
+    return nullptr;
+}
+
+// A display that took over another one's record (the host opens a new display before it closes
+// the old one) keeps it when the old one closes: a record in use is never free for a third.
+void MfdRegistry::LetGo(MfdSettings* record, const KelvaneMfd* display) {
+    KelvaneMfd* other = OpenDisplayUsing(record, display);
+    if (record->owner == display)
+        record->owner = other;
+    if (!other && records.IndexOf(record) == records.Size())
+        delete record;
 }
 
 // Every allocation happens before the lists change, so running out of memory leaves the registry
@@ -51,14 +62,9 @@ void MfdRegistry::DetachDisplay(KelvaneMfd* display) {
     const size_t at = openDisplays.IndexOf(display);
     if (at == openDisplays.Size())
         return;
-    MfdSettings* record = display->Settings();
     openDisplays.RemoveAt(at);
-    if (!record)
-        return;
-    record->owner = nullptr;
-    // A record dropped with its vessel lives on only while some open display still uses it.
-    if (records.IndexOf(record) == records.Size() && !HeldByOpenDisplay(record, nullptr))
-        delete record;
+    if (MfdSettings* record = display->Settings())
+        LetGo(record, display);
 }
 
 MfdSettings* MfdRegistry::RebindDisplay(KelvaneMfd* display, int id) {
@@ -76,12 +82,8 @@ MfdSettings* MfdRegistry::RebindDisplay(KelvaneMfd* display, int id) {
         records.Append(target);
     }
     target->owner = display;
-    if (!current || current == target)
-        return target;
-    if (current->owner == display)
-        current->owner = nullptr;
-    if (records.IndexOf(current) == records.Size() && !HeldByOpenDisplay(current, display))
-        delete current;
+    if (current && current != target)
+        LetGo(current, display);
     return target;
 }
 
@@ -90,16 +92,20 @@ void MfdRegistry::DeleteVessel(VESSEL* vessel) {
         if (record->vessel != vessel)
             return false;
         // Held records stay with their displays, which free them when the last one closes.
-        if (!HeldByOpenDisplay(record, nullptr))
+        if (!OpenDisplayUsing(record, nullptr))
             delete record;
         return true;
     });
 }
 
+// The host saves the status of its cockpit's displays (ids 0 to 11) and of no other: the records
+// of displays in external windows would be lost with it, so they are written with the free ones.
 void MfdRegistry::SaveState(ScenarioHandle scn) const {
     for (size_t i = 0; i < records.Size(); ++i) {
         const MfdSettings& record = *records.At(i);
-        if (!record.owner && record.vessel)
+        const bool savedByHost =
+            record.owner && record.owner->DisplayId() >= 0 && record.owner->DisplayId() < MAXMFD;
+        if (record.vessel && !savedByHost)
             WriteStateBlock(scn, record);
     }
 }

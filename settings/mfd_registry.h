@@ -32,7 +32,12 @@ public:
     KelvaneMfd* OpenDisplayAt(size_t i) const { return openDisplays.At(i); }
 
 private:
-    bool HeldByOpenDisplay(const MfdSettings* record, const KelvaneMfd* except) const;
+    // The first open display other than `except` that uses the record; null when none does.
+    KelvaneMfd* OpenDisplayUsing(const MfdSettings* record, const KelvaneMfd* except) const;
+    // A display lets go of its record: when it holds it, the record passes to another open
+    // display that still uses it, or becomes free; a record dropped with its vessel goes once no
+    // display uses it.
+    void LetGo(MfdSettings* record, const KelvaneMfd* display);
 
     int modeId;
     PointerList<KelvaneMfd> openDisplays;

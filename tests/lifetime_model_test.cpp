@@ -150,10 +150,12 @@ public:
         open[id] = Display{slot, clock++};
     }
 
-    // A display closes: what it showed is held by no display, even if another one shows it too.
+    // A display closes: what it held passes to the earliest opened display that shows it too,
+    // or is held by none.
     void Close(int id) {
-        kept.at(ShownBy(id)).holder = -1;
+        const Slot slot = ShownBy(id);
         open.erase(id);
+        Release(slot, id);
     }
 
     // A vessel goes, with everything kept for it and its displays.
@@ -174,9 +176,22 @@ public:
         kept[to].holder = display;
         if (to == from)
             return;
-        if (kept[from].holder == display)
-            kept[from].holder = -1;
         open[display].shows = to;
+        Release(from, display);
+    }
+
+    // `display` no longer shows `slot`.
+    void Release(const Slot& slot, int display) {
+        Kept& k = kept.at(slot);
+        if (k.holder != display)
+            return;
+        k.holder = -1;
+        long earliest = 0;
+        for (const auto& [id, d] : open)
+            if (d.shows == slot && (k.holder < 0 || d.opened < earliest)) {
+                k.holder = id;
+                earliest = d.opened;
+            }
     }
 
     // One record of a loaded module block; false if the vessel already keeps settings for the id

@@ -75,12 +75,30 @@ TEST_F(RegistryTest, SameIdTakesOverAHeldRecordBeforeAFreeOne) {
     EXPECT_EQ(other->Settings(), left->Settings());
     EXPECT_EQ(left->Settings()->owner, other.get());
 
-    // Both show the same settings; when either closes the record is free though the other uses it.
+    // Both show the same settings; while either is open the record stays in use.
     left->Settings()->notation = EXP;
     EXPECT_EQ(other->Settings()->notation, EXP);
     other.reset();
-    EXPECT_EQ(left->Settings()->owner, nullptr);
+    EXPECT_EQ(left->Settings()->owner, left.get());
     EXPECT_EQ(Registry().OpenDisplayCount(), 1u);
+}
+
+// The host opens a display's replacement before it closes the display (a mode chosen again on
+// an external window, with the window's one id). The old display's close leaves the record with
+// the new one, so the next display on the vessel gets settings of its own.
+TEST_F(RegistryTest, AReplacedDisplaysCloseLeavesTheRecordWithItsReplacement) {
+    const int kWindowId = static_cast<int>(0x9C41E8B0u);
+    KelvaneMfd* old = Make(alpha, kWindowId);
+    std::unique_ptr<KelvaneMfd> replacement(Make(alpha, kWindowId));
+    MfdSettings* record = replacement->Settings();
+    ASSERT_EQ(record, old->Settings());
+    delete old;
+    EXPECT_EQ(record->owner, replacement.get());
+
+    std::unique_ptr<KelvaneMfd> left(Make(alpha, 0));
+    EXPECT_NE(left->Settings(), record);
+    left->Settings()->notation = EXP;
+    EXPECT_EQ(record->notation, SI);
 }
 
 TEST_F(RegistryTest, ThirdIdOnAVesselWithTwoHeldRecordsGetsANewRecord) {
@@ -135,7 +153,7 @@ TEST_F(RegistryTest, ADeletedVesselsRecordIsFreedWhenItsLastDisplayCloses) {
     EXPECT_EQ(Registry().RecordCount(), 0u);
     first->Settings()->tankIndex = 3; // still usable by its displays
     delete second;
-    EXPECT_EQ(first->Settings()->owner, nullptr);
+    EXPECT_EQ(first->Settings()->owner, first); // still in use
     EXPECT_EQ(first->Settings()->tankIndex, 3u);
     delete first;
     EXPECT_EQ(Registry().OpenDisplayCount(), 0u);

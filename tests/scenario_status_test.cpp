@@ -291,36 +291,50 @@ protected:
     }
 };
 
-TEST_F(StateBlockTest, FreeRecordsAreWrittenInOrderAndHeldOnesSkipped) {
+// The host saves only its cockpit's displays (ids 0 to 11); a display in an external window has
+// an address for its id, and its record is written with the free ones, in the records' order.
+TEST_F(StateBlockTest, FreeAndWindowRecordsAreWrittenInOrderAndCockpitOnesSkipped) {
     sim::Vessel* beta = &host.AddVessel("Beta", EmptyClass("Probe"));
+    const int kWindowId = static_cast<int>(0x8D7A2E40u); // an address of 2^31 or more
+    KelvaneMfd* panel = new KelvaneMfd(11, 256, 256, alpha);
     delete new KelvaneMfd(1, 256, 256, alpha);
     KelvaneMfd* held = new KelvaneMfd(0, 256, 256, beta);
+    KelvaneMfd* window = new KelvaneMfd(kWindowId, 256, 256, beta);
+    window->Settings()->notation = EXP;
     KelvaneMfd* b = new KelvaneMfd(2, 256, 256, beta);
     b->Settings()->tankIndex = 2;
     delete b;
-    const Lines saved = Save();
-    const Lines expected = {"  BEGIN_KX_MFD_INFO ",
-                            "    VESSEL Alpha",
-                            "  TANK_INDEX 0",
-                            "  ENGINE_INDEX 0",
-                            "    MFD_ID 1",
-                            "  NOTATION SI",
-                            "    PARAMETERSMODE MASS",
-                            "    MASSDISPLAY KILOGRAMS",
-                            "    ENGINESDISPLAY RADIANS",
-                            "  END_KX_MFD_INFO ",
-                            "  BEGIN_KX_MFD_INFO ",
-                            "    VESSEL Beta",
-                            "  TANK_INDEX 2",
-                            "  ENGINE_INDEX 0",
-                            "    MFD_ID 2",
-                            "  NOTATION SI",
-                            "    PARAMETERSMODE MASS",
-                            "    MASSDISPLAY KILOGRAMS",
-                            "    ENGINESDISPLAY RADIANS",
-                            "  END_KX_MFD_INFO "};
+    const auto block = [](const char* vessel, const char* tank, const char* id,
+                          const char* notation) {
+        return Lines{"  BEGIN_KX_MFD_INFO ",
+                     std::string("    VESSEL ") + vessel,
+                     std::string("  TANK_INDEX ") + tank,
+                     "  ENGINE_INDEX 0",
+                     std::string("    MFD_ID ") + id,
+                     std::string("  NOTATION ") + notation,
+                     "    PARAMETERSMODE MASS",
+                     "    MASSDISPLAY KILOGRAMS",
+                     "    ENGINESDISPLAY RADIANS",
+                     "  END_KX_MFD_INFO "};
+    };
+    Lines expected = block("Alpha", "0", "1", "SI");
+    for (const Lines& more : {block("Beta", "0", "-1921372608", "EXP"), block("Beta", "2", "2", "SI")})
+        expected.insert(expected.end(), more.begin(), more.end());
+    Lines saved = Save();
     EXPECT_EQ(saved, expected);
+
+    // The window's id comes back whole, negative as it is.
+    saved.push_back("END");
+    delete window;
+    host.EndSession();
+    host.AddVessel("Alpha", EmptyClass("Probe"));
+    host.AddVessel("Beta", EmptyClass("Probe"));
+    Load(saved);
+    ASSERT_EQ(gRegistry->RecordCount(), 3u);
+    EXPECT_EQ(gRegistry->RecordAt(1)->mfdId, kWindowId);
+    EXPECT_EQ(gRegistry->RecordAt(1)->notation, EXP);
     delete held;
+    delete panel;
 }
 
 TEST_F(StateBlockTest, SavedRecordsLoadBackEqualAfterExistingOnes) {
