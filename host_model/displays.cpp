@@ -1,4 +1,4 @@
-// The host's cockpit displays and the session around them.
+// The host's displays, in the cockpit and in external windows, and the session around them.
 #include "host_model/host_model.h"
 
 #include <stdarg.h>
@@ -102,8 +102,12 @@ const MFDMODESPEC* FindMode(const char* name) {
     return i < 0 ? nullptr : &gHost.modes[i].spec;
 }
 
+Instrument* CockpitDisplay(int id) {
+    return id >= 0 && id < gHost.displayCount ? gHost.displays[id] : nullptr;
+}
+
 bool IsOpen(int id) {
-    return id >= 0 && id < gHost.displayCount && gHost.displays[id].mfd != nullptr;
+    return CockpitDisplay(id) != nullptr;
 }
 
 } // namespace host_model
@@ -120,75 +124,220 @@ struct MfdHostAccess {
 };
 
 namespace host_model {
+namespace {
+
+// Displays are only made after the host has started, and never after the process has ended.
+void RequireRunning(const char* step) {
+    if (!gHost.running || gHost.processEnded)
+        HostCrash(step, gHost.processEnded ? "after the process ended (a fast shutdown)"
+                                           : "before the host started");
+}
+
+// The open sequence for one display, in a record of its own. Null (and no record taken) when
+// the module made no display.
+Instrument* OpenInstrument(UINT id, int modeIndex, DWORD width, DWORD height, Vessel* vessel,
+                           OpenedBy by, FILEHANDLE status, OpenedDisplay& opened) {
+    opened = OpenedDisplay{0, 0, nullptr};
+    Instrument* in = nullptr;
+    for (int i = 0; i < kMaxInstruments && !in; ++i)
+        if (!gHost.instruments[i].used)
+            in = &gHost.instruments[i];
+    if (!in)
+        HostCrash("the host's display table", "with every record in use");
+    *in = Instrument();
+    in->id = id;
+    in->width = width;
+    in->height = height;
+    in->mode = modeIndex;
+    in->vessel = vessel;
+    in->schedule = RedrawSchedule(); // drawn at the next frame
+    const MFDMODESPEC& spec = gHost.modes[modeIndex].spec;
+    OpenSpec record = {width, height, &spec};
+    const LPARAM pv = reinterpret_cast<LPARAM>(static_cast<VESSEL*>(vessel));
+    opened.extended =
+        spec.msgproc(OAPI_MSG_MFD_OPENEDEX, id, reinterpret_cast<WPARAM>(&record), pv);
+    if (!opened.extended) {
+        // The size word: the width in the low half, the height in the high one.
+        const WPARAM size = (width & 0xFFFF) | ((height & 0xFFFF) << 16);
+        opened.plain = spec.msgproc(OAPI_MSG_MFD_OPENED, id, size, pv);
+    }
+    opened.display = reinterpret_cast<MFD*>(opened.extended ? opened.extended : opened.plain);
+    if (!opened.display)
+        return nullptr;
+    in->used = true;
+    in->mfd = opened.display;
+    MfdHostAccess::Attach(*opened.display, *in);
+    if (by == OpenedBy::Pilot)
+        in->mfd->RecallStatus();
+    else if (status)
+        in->mfd->ReadStatus(status);
+    return in;
+}
+
+// The close sequence: StoreStatus, the closing message to the mode, delete.
+void CloseInstrument(Instrument* in) {
+    MFD* mfd = in->mfd;
+    mfd->StoreStatus();
+    const MFDMODESPEC& spec = gHost.modes[in->mode].spec;
+    // The host does not say what the closing message carries beyond the display's id.
+    spec.msgproc(OAPI_MSG_MFD_CLOSED, in->id, 0, 0);
+    in->mfd = nullptr;
+    in->used = false;
+    delete mfd; // through its virtual destructor
+}
+
+// A window's display moves to another vessel or mode: the new one opens, then the old one closes.
+void ReplaceWindowDisplay(ExternalWindow& window, Vessel* vessel, int modeIndex) {
+    Instrument* old = window.shown;
+    OpenedDisplay opened;
+    window.vessel = vessel;
+    window.mode = modeIndex;
+    window.shown = OpenInstrument(window.id, modeIndex, window.width, window.height, vessel,
+                                  OpenedBy::Pilot, nullptr, opened);
+    if (old)
+        CloseInstrument(old);
+}
+
+} // namespace
 
 OpenedDisplay OpenDisplay(int id, const char* mode, DWORD width, DWORD height, OpenedBy by,
                           FILEHANDLE status) {
     OpenedDisplay opened = {0, 0, nullptr};
+    RequireRunning("the host's OpenDisplay");
     const int modeIndex = FindModeIndex(mode);
     if (id < 0 || id >= gHost.displayCount || modeIndex < 0 || !gHost.focus)
         return opened;
     CloseDisplay(id);
-    Instrument& in = gHost.displays[id];
-    in = Instrument();
-    in.id = id;
-    in.width = width;
-    in.height = height;
-    in.mode = modeIndex;
-    in.vessel = gHost.focus;
-    in.schedule = RedrawSchedule(); // drawn at the next frame
-    const MFDMODESPEC& spec = gHost.modes[modeIndex].spec;
-    OpenSpec record = {width, height, &spec};
-    const LPARAM vessel = reinterpret_cast<LPARAM>(static_cast<VESSEL*>(gHost.focus));
-    opened.extended = spec.msgproc(OAPI_MSG_MFD_OPENEDEX, static_cast<UINT>(id),
-                                   reinterpret_cast<WPARAM>(&record), vessel);
-    if (!opened.extended) {
-        // The size word: the width in the low half, the height in the high one.
-        const WPARAM size = (width & 0xFFFF) | ((height & 0xFFFF) << 16);
-        opened.plain = spec.msgproc(OAPI_MSG_MFD_OPENED, static_cast<UINT>(id), size, vessel);
-    }
-    opened.display = reinterpret_cast<MFD*>(opened.extended ? opened.extended : opened.plain);
-    if (!opened.display)
+    gHost.displays[id] = OpenInstrument(static_cast<UINT>(id), modeIndex, width, height,
+                                        gHost.focus, by, status, opened);
+    return opened;
+}
+
+OpenedDisplay ChooseMode(int id, const char* mode, DWORD width, DWORD height) {
+    OpenedDisplay opened = {0, 0, nullptr};
+    RequireRunning("the host's ChooseMode");
+    const int modeIndex = FindModeIndex(mode);
+    if (id < 0 || id >= gHost.displayCount || modeIndex < 0 || !gHost.focus)
         return opened;
-    MfdHostAccess::Attach(*opened.display, in);
-    in.mfd = opened.display;
-    if (by == OpenedBy::Pilot)
-        in.mfd->RecallStatus();
-    else if (status)
-        in.mfd->ReadStatus(status);
+    Instrument* old = gHost.displays[id];
+    if (old && old->mode == modeIndex) {
+        opened.display = old->mfd;
+        return opened;
+    }
+    gHost.displays[id] = OpenInstrument(static_cast<UINT>(id), modeIndex, width, height,
+                                        gHost.focus, OpenedBy::Pilot, nullptr, opened);
+    if (old)
+        CloseInstrument(old);
     return opened;
 }
 
 void CloseDisplay(int id) {
-    if (!IsOpen(id))
+    Instrument* in = CockpitDisplay(id);
+    if (!in)
         return;
-    Instrument& in = gHost.displays[id];
-    MFD* mfd = in.mfd;
-    mfd->StoreStatus();
-    const MFDMODESPEC& spec = gHost.modes[in.mode].spec;
-    // The host does not say what the closing message carries beyond the display's id.
-    spec.msgproc(OAPI_MSG_MFD_CLOSED, static_cast<UINT>(id), 0, 0);
-    in.mfd = nullptr;
-    delete mfd; // through its virtual destructor
+    gHost.displays[id] = nullptr;
+    CloseInstrument(in);
 }
 
 void CloseAllDisplays() {
+    if (gHost.processEnded)
+        return; // the process is gone: nothing is ever closed
     for (int id = 0; id < gHost.displayCount; ++id)
         CloseDisplay(id);
+    while (gHost.windowCount > 0)
+        CloseExternalWindow(gHost.windows[0]);
 }
 
+// --- External windows ---
+
+ExternalWindow* FindExternalWindow(const char* name) {
+    for (int i = 0; name && i < gHost.windowCount; ++i)
+        if (strcmp(gHost.windows[i].name, name) == 0)
+            return &gHost.windows[i];
+    return nullptr;
+}
+
+ExternalWindow* OpenExternalWindow(const char* name, const char* mode, DWORD width, DWORD height) {
+    RequireRunning("the host's OpenExternalWindow");
+    const int modeIndex = FindModeIndex(mode);
+    if (modeIndex < 0 || !gHost.focus || gHost.windowCount == kMaxWindows)
+        return nullptr;
+    ExternalWindow& window = gHost.windows[gHost.windowCount++];
+    window = ExternalWindow();
+    FormatText(window.name, sizeof window.name, "%s", name ? name : "");
+    window.id = NewWindowId();
+    if (window.id < static_cast<UINT>(MAXMFD))
+        HostCrash("the host's OpenExternalWindow", "with a window id of a cockpit display");
+    window.width = width;
+    window.height = height;
+    ReplaceWindowDisplay(window, gHost.focus, modeIndex);
+    return &window;
+}
+
+void ResizeExternalWindow(ExternalWindow& window, DWORD width, DWORD height) {
+    RequireRunning("the host's ResizeExternalWindow");
+    if (window.shown)
+        CloseInstrument(window.shown);
+    window.shown = nullptr;
+    window.width = width;
+    window.height = height;
+    OpenedDisplay opened;
+    window.shown = OpenInstrument(window.id, window.mode, width, height, window.vessel,
+                                  OpenedBy::Pilot, nullptr, opened);
+}
+
+void ChooseExternalWindowMode(ExternalWindow& window, const char* mode) {
+    RequireRunning("the host's ChooseExternalWindowMode");
+    const int modeIndex = FindModeIndex(mode);
+    if (modeIndex >= 0)
+        ReplaceWindowDisplay(window, window.vessel, modeIndex);
+}
+
+void StickExternalWindow(ExternalWindow& window, bool stuck) {
+    RequireRunning("the host's StickExternalWindow");
+    window.stuck = stuck;
+    if (!stuck && window.vessel != gHost.focus && gHost.focus)
+        ReplaceWindowDisplay(window, gHost.focus, window.mode);
+}
+
+void CloseExternalWindow(ExternalWindow& window) {
+    const int at = static_cast<int>(&window - gHost.windows);
+    if (window.shown)
+        CloseInstrument(window.shown);
+    // The others keep the order they were opened in.
+    memmove(&gHost.windows[at], &gHost.windows[at + 1],
+            sizeof(ExternalWindow) * static_cast<size_t>(gHost.windowCount - at - 1));
+    --gHost.windowCount;
+}
+
+// --- The session ---
+
 void SetFocus(Vessel* vessel) {
+    RequireRunning("the host's SetFocus");
     int modes[MAXMFD];
+    DWORD widths[MAXMFD], heights[MAXMFD];
+    for (int id = 0; id < gHost.displayCount; ++id) {
+        const Instrument* in = CockpitDisplay(id);
+        modes[id] = in ? in->mode : -1;
+        widths[id] = in ? in->width : 0;
+        heights[id] = in ? in->height : 0;
+    }
     for (int id = 0; id < gHost.displayCount; ++id)
-        modes[id] = IsOpen(id) ? gHost.displays[id].mode : -1;
-    CloseAllDisplays();
+        CloseDisplay(id);
     gHost.focus = vessel;
     for (int id = 0; id < gHost.displayCount; ++id)
         if (modes[id] >= 0 && gHost.modes[modes[id]].registered)
-            OpenDisplay(id, gHost.modes[modes[id]].spec.name, gHost.displays[id].width,
-                        gHost.displays[id].height, OpenedBy::Pilot);
+            OpenDisplay(id, gHost.modes[modes[id]].spec.name, widths[id], heights[id],
+                        OpenedBy::Pilot);
+    for (int i = 0; i < gHost.windowCount; ++i) {
+        ExternalWindow& window = gHost.windows[i];
+        if (!window.stuck && window.vessel != vessel)
+            ReplaceWindowDisplay(window, vessel, window.mode);
+    }
 }
 
 bool DeleteVessel(Vessel* vessel) {
+    RequireRunning("the host's DeleteVessel");
     if (vessel == gHost.focus) {
         Vessel* next = nullptr;
         for (int i = 0; i < gHost.vesselCount && !next; ++i)
@@ -200,20 +349,23 @@ bool DeleteVessel(Vessel* vessel) {
     }
     if (gHost.moduleLoaded && gHost.module.deleteVessel)
         gHost.module.deleteVessel(static_cast<OBJHANDLE>(vessel));
-    for (int id = 0; id < gHost.displayCount; ++id)
-        if (IsOpen(id) && gHost.displays[id].vessel == vessel)
-            CloseDisplay(id);
+    // A window may show a vessel that is not the focus: it moves to the focus, its old display
+    // closing only now, after the module was told.
+    for (int i = 0; i < gHost.windowCount; ++i)
+        if (gHost.windows[i].vessel == vessel)
+            ReplaceWindowDisplay(gHost.windows[i], gHost.focus, gHost.windows[i].mode);
     RemoveVessel(vessel, VesselFate::Deleted);
     return true;
 }
 
 void EndSession() {
+    RequireRunning("the host's EndSession");
     if (gHost.moduleLoaded) {
         ScenarioStream saved;
         OpenWriter(saved);
         for (int id = 0; id < gHost.displayCount; ++id)
-            if (IsOpen(id))
-                gHost.displays[id].mfd->WriteStatus(&saved);
+            if (Instrument* in = CockpitDisplay(id))
+                in->mfd->WriteStatus(&saved);
         if (gHost.module.saveState)
             gHost.module.saveState(&saved);
         CloseStream(saved);
@@ -225,16 +377,58 @@ void EndSession() {
         gHost.module.closeRenderViewport();
 }
 
+void CloseRenderViewportForShutdown() {
+    RequireRunning("the host's fast shutdown");
+    if (gHost.moduleLoaded && gHost.module.closeRenderViewport)
+        gHost.module.closeRenderViewport();
+}
+
+namespace {
+// The displays a fast shutdown left open: the process has ended, so the host never deletes them.
+// They are kept here, where a leak check finds them reachable, as the host's own records are.
+MFD** gAbandonedDisplays = nullptr;
+size_t gAbandonedCount = 0;
+} // namespace
+
+void EndProcess() {
+    RequireRunning("the host's EndProcess");
+    for (int i = 0; i < kMaxInstruments; ++i) {
+        Instrument& in = gHost.instruments[i];
+        if (!in.used)
+            continue;
+        MFD** more =
+            static_cast<MFD**>(realloc(gAbandonedDisplays, sizeof(MFD*) * (gAbandonedCount + 1)));
+        if (!more)
+            HostCrash("the host's own allocation", "without memory left");
+        gAbandonedDisplays = more;
+        gAbandonedDisplays[gAbandonedCount++] = in.mfd;
+        in = Instrument();
+    }
+    for (int id = 0; id < MAXMFD; ++id)
+        gHost.displays[id] = nullptr;
+    gHost.windowCount = 0;
+    gHost.processEnded = true;
+}
+
 void AdvanceClock(double seconds) {
     AdvanceFrame(gHost.clock, seconds);
 }
 
+bool RedrawDue(const Instrument& display) {
+    return display.used && ::RedrawDue(display.schedule, gHost.clock);
+}
+
+void NoteRedraw(Instrument& display) {
+    ::NoteRedraw(display.schedule, gHost.clock);
+}
+
 bool RedrawDue(int id) {
-    return IsOpen(id) && ::RedrawDue(gHost.displays[id].schedule, gHost.clock);
+    return IsOpen(id) && RedrawDue(*gHost.displays[id]);
 }
 
 void NoteRedraw(int id) {
-    ::NoteRedraw(gHost.displays[id].schedule, gHost.clock);
+    if (Instrument* in = CockpitDisplay(id))
+        NoteRedraw(*in);
 }
 
 } // namespace host_model

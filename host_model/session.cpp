@@ -171,48 +171,97 @@ void LoadModuleState(Reading& r) {
     CloseStream(stream);
 }
 
-// Each BEGIN_MFD block, found by the start of its raw line: TYPE User and, on the next line, the
-// MODE of a registered mode open the display, whose ReadStatus reads on after the MODE line.
+// Each BEGIN_MFD block, found by the start of its raw line, read as the host reads it: a block
+// in a registered User mode opens its display, whose ReadStatus reads on after the MODE line.
 void OpenDisplays(Reading& r) {
     const ScenarioStart& start = r.start;
+    char mode[kHostLineSize];
     for (int line = 0; line < start.lineCount; ++line) {
         if (!StartsNoCase(start.lines[line], "BEGIN_MFD "))
             continue;
+        bool opened = false;
         Clean(r, line);
         const int id = DisplayIdNamed(SkipBlanks(r.text + 9));
-        if (id < 0 || id >= gHost.displayCount)
-            continue; // no such display in this cockpit
-        int type = line + 1;
-        for (; type < start.lineCount; ++type) {
-            Clean(r, type);
-            if (StartsNoCase(r.text, "TYPE") || EqualNoCase(r.text, "END_MFD"))
-                break;
-        }
-        if (!EqualNoCase(r.text, "TYPE User"))
-            continue;
-        Clean(r, type + 1);
-        if (!StartsNoCase(r.text, "MODE ") || !FindMode(SkipBlanks(r.text + 5)))
-            continue;
-        char what[128];
-        if (!gHost.focus) {
+        int modeLine = -1;
+        const DisplayBlockHead head =
+            strlen(start.lines[line]) >= kHostLineSize
+                ? DisplayBlockHead::LineTooLong
+                : ReadDisplayBlockHead(start.lines, start.lineCount, line + 1, mode, sizeof mode,
+                                       modeLine);
+        char what[160];
+        what[0] = '\0';
+        if (id < 0 || id >= gHost.displayCount) {
+            // No such display in this cockpit.
+        } else if (head == DisplayBlockHead::LineTooLong) {
+            FormatText(what, sizeof what,
+                       "display %s stays off: a line of its block is longer than the %d "
+                       "characters the host reads",
+                       DisplayName(id), static_cast<int>(kHostLineSize - 1));
+        } else if (head == DisplayBlockHead::NoType) {
+            FormatText(what, sizeof what, "display %s stays off: its block has no TYPE line",
+                       DisplayName(id));
+        } else if (head == DisplayBlockHead::NoMode) {
+            FormatText(what, sizeof what,
+                       "display %s stays off: the line after its TYPE line does not begin MODE",
+                       DisplayName(id));
+        } else if (head == DisplayBlockHead::UserMode && FindMode(mode) && !gHost.focus) {
             FormatText(what, sizeof what, "display %s stays off: the scenario has no vessel",
                        DisplayName(id));
-            Warn(start, line, what);
-            continue;
+        } else if (head == DisplayBlockHead::UserMode && FindMode(mode)) {
+            ScenarioStream status;
+            OpenReader(status, start.lines + modeLine + 1, start.lineCount - modeLine - 1);
+            opened = OpenDisplay(id, mode, start.width, start.height, OpenedBy::Scenario, &status)
+                         .display != nullptr;
+            CloseStream(status);
+            if (!opened)
+                FormatText(what, sizeof what, "the module did not open display %s",
+                           DisplayName(id));
         }
-        ScenarioStream status;
-        OpenReader(status, start.lines + type + 2, start.lineCount - type - 2);
-        const OpenedDisplay opened = OpenDisplay(id, SkipBlanks(r.text + 5), start.width,
-                                                 start.height, OpenedBy::Scenario, &status);
-        CloseStream(status);
-        if (!opened.display) {
-            FormatText(what, sizeof what, "the module did not open display %s", DisplayName(id));
+        if (what[0])
             Warn(start, line, what);
-        }
+        if (start.displayBlock)
+            start.displayBlock(start.context, line, opened);
     }
 }
 
 } // namespace
+
+DisplayBlockHead ReadDisplayBlockHead(const char* const* lines, int count, int begin, char* mode,
+                                      size_t modeSize, int& modeLine) {
+    modeLine = -1;
+    if (mode && modeSize)
+        mode[0] = '\0';
+    char text[kHostLineSize];
+    // The host's buffer takes 255 characters and the zero: a longer line fails the read.
+    const auto read = [&](int line) {
+        if (line >= count || strlen(lines[line]) >= kHostLineSize)
+            return false;
+        ReaderLineText(lines[line], text, sizeof text);
+        return true;
+    };
+    int line = begin;
+    for (;; ++line) {
+        if (line >= count)
+            return DisplayBlockHead::NoType;
+        if (!read(line))
+            return DisplayBlockHead::LineTooLong;
+        if (StartsNoCase(text, "TYPE"))
+            break;
+        if (EqualNoCase(text, "END_MFD"))
+            return DisplayBlockHead::NoType;
+    }
+    if (!StartsNoCase(SkipBlanks(text + 4), "User"))
+        return DisplayBlockHead::OtherType;
+    if (line + 1 >= count)
+        return DisplayBlockHead::NoMode;
+    if (!read(line + 1))
+        return DisplayBlockHead::LineTooLong;
+    if (!StartsNoCase(text, "MODE"))
+        return DisplayBlockHead::NoMode;
+    modeLine = line + 1;
+    FormatText(mode, modeSize, "%s", SkipBlanks(text + 4));
+    return DisplayBlockHead::UserMode;
+}
 
 void StartScenario(const ScenarioStart& start) {
     Reading r = {start, nullptr, 0};

@@ -34,8 +34,8 @@ std::vector<std::string> FrameRows(const Frame& frame) {
     return rows;
 }
 
-std::string FrameListing(const Frame& frame, const std::string& displayName) {
-    std::string out = "[MFD " + displayName + "]\n";
+std::string FrameListing(const Frame& frame, const std::string& heading) {
+    std::string out = "[" + heading + "]\n";
     for (const std::string& row : FrameRows(frame))
         out += row + "\n";
     out += "[buttons]";

@@ -18,8 +18,12 @@ bool g_linked = false;
 Instrument& Require(int id) {
     if (!host_model::IsOpen(id))
         throw std::runtime_error("display " + DisplayName(id) + " is not open");
-    return host_model::gHost.displays[id];
+    return *host_model::CockpitDisplay(id);
 }
+
+// Window ids as a host's heap hands out addresses: new for every window of the process, taken in
+// turn from two ranges, one of them at 2^31 and above, where an id is negative as a 32-bit int.
+UINT g_windowsMade = 0;
 
 } // namespace
 
@@ -43,6 +47,24 @@ HINSTANCE Host::LinkedModuleHandle() {
 
 std::string DisplayName(int id) {
     return host_model::DisplayName(id);
+}
+
+DisplayRef DisplayRef::Window(std::string name) {
+    DisplayRef display(-1);
+    display.window = std::move(name);
+    return display;
+}
+
+std::string DisplayRef::Heading() const {
+    return IsWindow() ? "Window " + window : "MFD " + DisplayName(id);
+}
+
+std::string DisplayRef::Description() const {
+    return IsWindow() ? "window " + window : "display " + DisplayName(id);
+}
+
+std::string ScheduledRedraw::Heading() const {
+    return id < 0 ? DisplayRef::Window(window).Heading() : DisplayRef(id).Heading();
 }
 
 Host::Host() {
@@ -93,6 +115,21 @@ void Host::UnloadModule() {
     g_linked = false;
 }
 
+void Host::ShutDownFast() {
+    host_model::CloseRenderViewportForShutdown();
+    // FreeLibrary with the displays open: the module's detach step runs ExitModule.
+    if (library_) {
+        dlclose(library_);
+        library_ = nullptr;
+    } else if (ModuleLoaded() && Module().exitModule) {
+        Module().exitModule(LinkedModuleHandle());
+    }
+    host_model::gHost.module = ModuleExports{};
+    host_model::gHost.moduleLoaded = false;
+    g_linked = false;
+    host_model::EndProcess();
+}
+
 std::vector<std::string> Host::Log() const {
     return std::vector<std::string>(host_model::gHost.log,
                                     host_model::gHost.log + host_model::gHost.logCount);
@@ -138,14 +175,11 @@ size_t Host::ModeCount() const {
 bool Host::OpenDisplay(int id, const std::string& mode, DWORD width, DWORD height) {
     if (id < 0 || id >= kDisplayCount)
         throw std::out_of_range("display id must be 0 to 11");
-    if (IsOpen(id))
-        return true;
-    return host_model::OpenDisplay(id, mode.c_str(), width, height, host_model::OpenedBy::Pilot)
-               .display != nullptr;
+    return host_model::ChooseMode(id, mode.c_str(), width, height).display != nullptr;
 }
 
 Instrument* Host::DisplayAt(int id) {
-    return IsOpen(id) ? &host_model::gHost.displays[id] : nullptr;
+    return host_model::CockpitDisplay(id);
 }
 
 std::string Host::ModeOf(int id) const {
@@ -153,14 +187,13 @@ std::string Host::ModeOf(int id) const {
     return spec.name ? spec.name : "";
 }
 
-Frame Host::Draw(int id) {
-    Instrument& d = Require(id);
+Frame Host::Draw(Instrument& d) {
     DeviceContext dc;
     DWORD cw, ch;
     CellSizeFor(d.height, cw, ch);
     dc.cellWidth = static_cast<int>(cw);
     d.mfd->Update(&dc);
-    host_model::NoteRedraw(id);
+    host_model::NoteRedraw(d);
     Frame frame;
     frame.width = static_cast<int>(d.width);
     frame.height = static_cast<int>(d.height);
@@ -168,7 +201,7 @@ Frame Host::Draw(int id) {
     frame.cellHeight = static_cast<int>(ch);
     frame.runs = std::move(dc.runs);
     for (int b = 0; b < 4; ++b)
-        frame.labels[b] = Label(id, b);
+        frame.labels[b] = Label(d, b);
     return frame;
 }
 
@@ -177,28 +210,49 @@ std::vector<ScheduledRedraw> Host::RunFrame(double seconds) {
     std::vector<ScheduledRedraw> redraws;
     for (int id = 0; id < kDisplayCount; ++id)
         if (host_model::RedrawDue(id))
-            redraws.push_back({id, Draw(id)});
+            redraws.push_back({id, std::string(), Draw(id)});
+    for (int i = 0; i < host_model::gHost.windowCount; ++i) {
+        ExternalWindow& window = host_model::gHost.windows[i];
+        if (window.shown && host_model::RedrawDue(*window.shown))
+            redraws.push_back({-1, window.name, Draw(*window.shown)});
+    }
     return redraws;
 }
 
-bool Host::Press(int id, int button, int event) {
-    return Require(id).mfd->ConsumeButton(button, event);
+bool Host::Press(Instrument& d, int button, int event) {
+    return d.mfd->ConsumeButton(button, event);
 }
 
-std::optional<std::string> Host::Label(int id, int button) {
-    const char* label = Require(id).mfd->ButtonLabel(button);
+std::optional<std::string> Host::Label(Instrument& d, int button) {
+    const char* label = d.mfd->ButtonLabel(button);
     if (!label)
         return std::nullopt;
     return std::string(label);
 }
 
-std::vector<std::string> Host::Menu(int id) {
+std::vector<std::string> Host::Menu(Instrument& d) {
     const MFDBUTTONMENU* menu = nullptr;
-    const int n = Require(id).mfd->ButtonMenu(&menu);
+    const int n = d.mfd->ButtonMenu(&menu);
     std::vector<std::string> lines;
     for (int i = 0; menu && i < n; ++i)
         lines.push_back(menu[i].line1 ? menu[i].line1 : "");
     return lines;
+}
+
+Frame Host::Draw(int id) {
+    return Draw(Require(id));
+}
+
+bool Host::Press(int id, int button, int event) {
+    return Press(Require(id), button, event);
+}
+
+std::optional<std::string> Host::Label(int id, int button) {
+    return Label(Require(id), button);
+}
+
+std::vector<std::string> Host::Menu(int id) {
+    return Menu(Require(id));
 }
 
 std::vector<std::string> Host::WriteStatus(int id) {
@@ -250,6 +304,12 @@ void host_model::DrawHostText(HDC dc, int x, int y, const char* text, int length
     run.text.assign(text, static_cast<size_t>(length));
     run.title = true;
     dc->runs.push_back(std::move(run));
+}
+
+// Each range holds 2^20 windows before it starts again: more than any run keeps open at once.
+UINT host_model::NewWindowId() {
+    const UINT n = sim::g_windowsMade++;
+    return (n % 2 == 0 ? 0x00C4E9A0u : 0xB13F6E40u) + (n / 2 % 0x100000u) * 0x2A0u;
 }
 
 // A module's handle here is any address inside the module's image (its load hook passes one);

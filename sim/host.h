@@ -32,14 +32,31 @@ struct Frame {
     std::array<std::optional<std::string>, 4> labels;
 };
 
-// One display redrawn by the host's schedule in a frame.
-struct ScheduledRedraw {
-    int id;
-    Frame frame;
+using host_model::CellSizeFor;
+using host_model::ExternalWindow;
+std::string DisplayName(int id); // "Left", "Right", "3" … "12"
+
+// A display as kelvane-sim names it: a cockpit display by its id, or an external window by the
+// script's name for it.
+struct DisplayRef {
+    int id = -1;        // 0 … 11; -1 for a window
+    std::string window; // the window's name
+    DisplayRef(int cockpitId) : id(cockpitId) {}
+    static DisplayRef Window(std::string name);
+    bool IsWindow() const { return id < 0; }
+    // How listings and messages name it: "MFD Left", "Window W1".
+    std::string Heading() const;
+    // "display Left", "window W1".
+    std::string Description() const;
 };
 
-using host_model::CellSizeFor;
-std::string DisplayName(int id); // "Left", "Right", "3" … "12"
+// One display redrawn by the host's schedule in a frame.
+struct ScheduledRedraw {
+    int id;             // a cockpit display's id; -1 for a window
+    std::string window; // the window's name
+    Frame frame;
+    std::string Heading() const;
+};
 
 class Host {
 public:
@@ -52,7 +69,12 @@ public:
     // LinkModule uses a module linked into the program, through the same InitLib path.
     void LoadModuleFile(const std::string& path);
     void LinkModule(const ModuleExports& exports);
+    // Unloads the module as the host does at its end, once every display is closed.
     void UnloadModule();
+    // The fast shutdown, once the state is saved: opcCloseRenderViewport and the unload with
+    // every display still open, and the end of the process (no display is ever closed).
+    void ShutDownFast();
+    bool ProcessEnded() const { return host_model::gHost.processEnded; }
     bool ModuleLoaded() const { return host_model::gHost.moduleLoaded; }
     const ModuleExports& Module() const { return host_model::gHost.module; }
     std::string ModuleName() const { return host_model::gHost.moduleName; }
@@ -76,14 +98,22 @@ public:
     const MFDMODESPEC* FindMode(const std::string& name) const;
     size_t ModeCount() const;
 
-    // Displays, by id 0 … 11, opened by the pilot. False when the mode is unknown or refused.
+    // Cockpit displays, by id 0 … 11, in a mode the pilot picks: a display that shows the mode
+    // already stays as it is. False when the mode is unknown or refused.
     bool OpenDisplay(int id, const std::string& mode, DWORD width = 256, DWORD height = 256);
     bool IsOpen(int id) const { return host_model::IsOpen(id); }
     void CloseDisplay(int id) { host_model::CloseDisplay(id); }
+    // Every display: the cockpit's and the windows'.
     void CloseAllDisplays() { host_model::CloseAllDisplays(); }
     Instrument* DisplayAt(int id);
     std::string ModeOf(int id) const; // the mode an open display shows
-    // A redraw on demand; the schedule counts it as the display's last.
+    // What the host does with any open display, in the cockpit or in a window. A redraw on
+    // demand counts in the schedule as the display's last.
+    Frame Draw(Instrument& display);
+    bool Press(Instrument& display, int button, int event);
+    std::optional<std::string> Label(Instrument& display, int button);
+    std::vector<std::string> Menu(Instrument& display);
+    // The same for a cockpit display that must be open.
     Frame Draw(int id);
     bool Press(int id, int button, int event);
     std::optional<std::string> Label(int id, int button);
@@ -92,7 +122,7 @@ public:
     void ReadStatus(int id, ScenarioReader& reader);
 
     // The host's clock. RunFrame advances it by one frame and redraws every open display that is
-    // due, in id order.
+    // due: the cockpit's in id order, then the windows in the order they were opened.
     const HostClock& Clock() const { return host_model::gHost.clock; }
     void SetPaused(bool paused) { host_model::gHost.clock.paused = paused; }
     std::vector<ScheduledRedraw> RunFrame(double seconds = kFrameSeconds);

@@ -34,8 +34,11 @@ void OpenWithoutMemory(Vessel& vessel) {
         Fail("allocation failure: the mode is not registered");
         return;
     }
-    // The display object: the host's MFD part and the module's one pointer to its settings.
-    const size_t kDisplayObjectSize = sizeof(MFD) + sizeof(void*);
+    // The display object: the host's MFD part, the module's pointer to its settings and the id
+    // it was opened with, padded to the pointer's alignment.
+    const size_t kDisplayObjectSize =
+        (sizeof(MFD) + sizeof(void*) + sizeof(int) + sizeof(void*) - 1) / sizeof(void*) *
+        sizeof(void*);
     const int constructionsBefore = host_model::gHost.displaysMade,
               destructionsBefore = host_model::gHost.displaysGone;
     const WPARAM size = 256 | (256 << 16);

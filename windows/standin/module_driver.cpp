@@ -5,7 +5,9 @@
 #include "standin/type_information.h"
 #include "standin/win32_extra.h"
 
+#include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace standin {
@@ -17,6 +19,24 @@ namespace {
 int gPictureCount = 0;
 host_model::HostState& gHost = host_model::gHost;
 } // namespace
+
+} // namespace standin
+
+// A window's id is the address of the host's window object: above 4 GiB on the 64-bit edition,
+// where the host hands the module its low 32 bits. The objects stay for the run, so every window
+// has an id of its own.
+UINT host_model::NewWindowId() {
+    standin::TakeMemoryBelow4GiB();
+    const size_t kWindowObjectSize = 0x240; // the stand-in's guess at an ExternMFD's size
+    void* window = malloc(kWindowObjectSize);
+    if (!window)
+        HostCrash("the host's own allocation", "without memory left");
+    if (sizeof(void*) == 8 && !standin::Above4GiB(window))
+        standin::Fail("a window object lies below 4 GiB, so its id is its whole address");
+    return static_cast<UINT>(reinterpret_cast<uintptr_t>(window));
+}
+
+namespace standin {
 
 bool OpenDisplay(int id, DWORD width, DWORD height) {
     TakeMemoryBelow4GiB();
@@ -61,12 +81,12 @@ void CloseDisplay(int id) {
 }
 
 void Draw(int id, const char* pictureName) {
-    Instrument& in = gHost.displays[id];
     const char* name = host_model::DisplayName(id);
-    if (!in.mfd) {
+    if (!host_model::IsOpen(id)) {
         Fail("draw %s: the display is not open", name);
         return;
     }
+    Instrument& in = *gHost.displays[id];
     DWORD cw, ch;
     host_model::CellSizeFor(in.height, cw, ch);
     DisplaySurface surface;
@@ -106,7 +126,7 @@ void RunFrame() {
         if (!host_model::RedrawDue(id))
             continue;
         Say("frame: %s is redrawn%s", host_model::DisplayName(id),
-            gHost.displays[id].schedule.asked ? ", as it asked" : "");
+            gHost.displays[id]->schedule.asked ? ", as it asked" : "");
         Draw(id, "frame");
         drawn = true;
     }
@@ -115,7 +135,7 @@ void RunFrame() {
 }
 
 void Press(int id, int button) {
-    const bool taken = gHost.displays[id].mfd->ConsumeButton(button, PANEL_MOUSE_LBDOWN);
+    const bool taken = gHost.displays[id]->mfd->ConsumeButton(button, PANEL_MOUSE_LBDOWN);
     Say("press %s %d: %s", host_model::DisplayName(id), button, taken ? "taken" : "not taken");
 }
 

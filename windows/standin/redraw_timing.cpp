@@ -30,7 +30,7 @@ int TimeRedraws(int count) {
     const int kSize = 256;
     if (!OpenDisplay(MFD_LEFT, kSize, kSize))
         return 1;
-    MFD* mfd = host_model::gHost.displays[MFD_LEFT].mfd;
+    MFD* mfd = host_model::gHost.displays[MFD_LEFT]->mfd;
     DWORD cw, ch;
     CellSizeFor(kSize, cw, ch);
     DisplaySurface surface;

@@ -103,7 +103,7 @@ void ReadDisplayBlocks() {
         }
         ScenarioStream stream;
         host_model::OpenReader(stream, gScenarioLines + mode + 1, gScenarioLineCount - mode - 1);
-        gHost.displays[id].mfd->ReadStatus(&stream);
+        gHost.displays[id]->mfd->ReadStatus(&stream);
         Say("lines read: %d, the last \"%s\"", stream.next, stream.current ? stream.current : "");
         host_model::CloseStream(stream);
     }
@@ -141,13 +141,13 @@ void RunHostStep(const Step& step) {
         const int button = ButtonOf(rest, 2);
         if ((id = OpenDisplayOf(rest, 1)) >= 0 && button >= 0)
             Say("button %d released: %s", button,
-                gHost.displays[id].mfd->ConsumeButton(button, PANEL_MOUSE_LBUP) ? "taken"
-                                                                                : "not taken");
+                gHost.displays[id]->mfd->ConsumeButton(button, PANEL_MOUSE_LBUP) ? "taken"
+                                                                                 : "not taken");
     } else if (strcmp(what, "write-status") == 0) {
         if ((id = OpenDisplayOf(rest, 1)) >= 0) {
             ScenarioStream stream;
             host_model::OpenWriter(stream);
-            gHost.displays[id].mfd->WriteStatus(&stream);
+            gHost.displays[id]->mfd->WriteStatus(&stream);
             PrintWritten(stream);
             host_model::CloseStream(stream);
         }
@@ -155,7 +155,7 @@ void RunHostStep(const Step& step) {
         SaveState();
     } else if (strcmp(what, "invalidations") == 0) {
         if ((id = OpenDisplayOf(rest, 1)) >= 0)
-            Say("InvalidateDisplay calls: %d", gHost.displays[id].displayInvalidations);
+            Say("InvalidateDisplay calls: %d", gHost.displays[id]->displayInvalidations);
     } else if (strcmp(what, "load-state") == 0) {
         char last[kScenarioLineSize];
         const int read = LoadModuleState(last, sizeof last);
@@ -199,7 +199,7 @@ void RunStep(const Step& step) {
     } else if (strcmp(verb, "menu") == 0) {
         if ((id = OpenDisplayOf(step, 1)) >= 0) {
             const MFDBUTTONMENU* menu = nullptr;
-            const int entries = gHost.displays[id].mfd->ButtonMenu(&menu);
+            const int entries = gHost.displays[id]->mfd->ButtonMenu(&menu);
             for (int i = 0; menu && i < entries; ++i)
                 Say("menu %d: %s", i, menu[i].line1 ? menu[i].line1 : "");
         }
