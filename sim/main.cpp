@@ -13,7 +13,6 @@
 
 #include <filesystem>
 #include <iostream>
-#include <regex>
 
 namespace fs = std::filesystem;
 
@@ -33,28 +32,8 @@ std::string DefaultModuleFolder() {
     return (self.parent_path().parent_path() / "Modules" / "Plugin").string();
 }
 
-struct DisplaySize {
-    DWORD width = 256;
-    DWORD height = 256;
-};
-
 std::string CheckSize(const std::string& text) {
-    static const std::regex form("([0-9]{1,4})x([0-9]{1,4})");
-    std::smatch m;
-    if (!std::regex_match(text, m, form))
-        return "expected WxH, such as 320x240, found '" + text + "'";
-    for (int i = 1; i <= 2; ++i) {
-        const int n = std::stoi(m[i].str());
-        if (n < 128 || n > 1024)
-            return "each side of the display is from 128 to 1024 pixels, found '" + text + "'";
-    }
-    return std::string();
-}
-
-DisplaySize ParseSize(const std::string& text) {
-    const size_t x = text.find('x');
-    return DisplaySize{static_cast<DWORD>(std::stoul(text.substr(0, x))),
-                       static_cast<DWORD>(std::stoul(text.substr(x + 1)))};
+    return sim::DisplaySizeError(text);
 }
 
 struct ScriptSource {
@@ -188,7 +167,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    const DisplaySize displaySize = ParseSize(size);
+    DWORD displayWidth = 0, displayHeight = 0;
+    sim::ParseDisplaySize(size, displayWidth, displayHeight);
     int status = 0;
     sim::Host host;
     try {
@@ -200,8 +180,8 @@ int main(int argc, char** argv) {
     try {
         sim::SessionOptions options;
         options.vesselFolders = vesselFolders;
-        options.displayWidth = displaySize.width;
-        options.displayHeight = displaySize.height;
+        options.displayWidth = displayWidth;
+        options.displayHeight = displayHeight;
         options.warnings = &std::cerr;
         sim::Session session(host, options);
         if (scenario.empty())
@@ -214,17 +194,34 @@ int main(int argc, char** argv) {
             // The user wrote no script: name the scenario, not the built-in one's text.
             try {
                 session.Open(MFD_LEFT);
-                std::cout << sim::FrameListing(session.Draw(MFD_LEFT), sim::DisplayName(MFD_LEFT));
+                std::cout << sim::FrameListing(session.Draw(MFD_LEFT),
+                                               sim::DisplayRef(MFD_LEFT).Heading());
             } catch (const sim::SessionError& e) {
                 throw sim::SessionError((scenario.empty() ? "the built-in sample" : scenario) +
                                         ": " + e.what());
             }
         }
         for (const ScriptSource& source : sources) {
+            if (session.Ended())
+                break;
             if (source.isFile)
                 interpreter.RunFile(source.text);
             else
                 interpreter.Run(source.text, "-e");
+        }
+        if (session.Ended()) {
+            // A fast shutdown ended the process: the module is gone, and nothing more runs.
+            for (const auto& [option, given] :
+                 {std::pair<const char*, bool>{"--png", !pngFile.empty()},
+                  {"--save", !saveFile.empty()},
+                  {"--interactive", interactive}})
+                if (given)
+                    std::cerr << "kelvane-sim: warning: " << option
+                              << " is not done: 'quit fast' ended the run"
+                              << (option[2] == 's' ? " (give quit fast the file instead)" : "")
+                              << "\n";
+            std::cout.flush();
+            return status;
         }
         if (!pngFile.empty()) {
             session.Open(MFD_LEFT);
@@ -239,8 +236,8 @@ int main(int argc, char** argv) {
                 session.Open(MFD_RIGHT);
             }
             sim::CockpitOptions cockpit;
-            cockpit.width = displaySize.width;
-            cockpit.height = displaySize.height;
+            cockpit.width = displayWidth;
+            cockpit.height = displayHeight;
             cockpit.saveScenario = [&session](const std::string& path) { session.SaveFile(path); };
             cockpit.openDisplay = [&session](int id) { session.Open(id); };
             cockpit.closeDisplay = [&session](int id) { session.Close(id); };

@@ -103,6 +103,8 @@ void ParseFocus(LineCursor& cursor, ScenarioFile& file) {
     cursor.Fail(begin, "BEGIN_FOCUS has no END_FOCUS line");
 }
 
+// The block as read, to its END_MFD. What it means is the host's to say: a block that the host
+// does not open (another mode, a TYPE or MODE line missing or unreadable) is kept as it is.
 void ParseDisplay(LineCursor& cursor, ScenarioFile& file, const std::string& name) {
     DisplayBlock block;
     block.line = cursor.Number();
@@ -113,34 +115,29 @@ void ParseDisplay(LineCursor& cursor, ScenarioFile& file, const std::string& nam
     block.lines.push_back(cursor.Raw());
     cursor.Advance();
     for (; !cursor.AtEnd(); cursor.Advance()) {
-        const std::string clean = cursor.Clean();
         block.lines.push_back(cursor.Raw());
-        if (EqualNoCase(clean, "END_MFD")) {
+        if (!EqualNoCase(cursor.Clean(), "END_MFD"))
+            continue;
+        cursor.Advance();
+        std::vector<const char*> raw;
+        for (const std::string& line : block.lines)
+            raw.push_back(line.c_str());
+        char mode[host_model::kHostLineSize];
+        int modeLine = -1;
+        block.head = host_model::ReadDisplayBlockHead(raw.data(), static_cast<int>(raw.size()), 1,
+                                                      mode, sizeof mode, modeLine);
+        if (block.head == host_model::DisplayBlockHead::UserMode)
+            block.userMode = mode;
+        // The blank lines after a display block belong to it: the host writes one after each.
+        ScenarioFile::Part part{
+            ScenarioFile::PartKind::Display, std::string(), {}, file.displays.size()};
+        while (!cursor.AtEnd() && cursor.Raw().find_first_not_of(" \t") == std::string::npos) {
+            part.lines.push_back(cursor.Raw());
             cursor.Advance();
-            // The blank lines after a display block belong to it: the host writes one after each.
-            ScenarioFile::Part part{
-                ScenarioFile::PartKind::Display, std::string(), {}, file.displays.size()};
-            while (!cursor.AtEnd() && cursor.Raw().find_first_not_of(" \t") == std::string::npos) {
-                part.lines.push_back(cursor.Raw());
-                cursor.Advance();
-            }
-            file.displays.push_back(std::move(block));
-            file.parts.push_back(std::move(part));
-            return;
         }
-        if (!block.userMode && EqualNoCase(FirstWord(clean), "TYPE") &&
-            EqualNoCase(AfterFirstWord(clean), "User")) {
-            // The host reads the mode from the line right after TYPE User.
-            const size_t typeLine = cursor.Number();
-            cursor.Advance();
-            const std::string mode = cursor.AtEnd() ? std::string() : cursor.Clean();
-            if (!EqualNoCase(FirstWord(mode), "MODE") || AfterFirstWord(mode).empty())
-                cursor.Fail(typeLine + 1, "expected 'MODE NAME' right after 'TYPE User' (line " +
-                                              std::to_string(typeLine) + ")");
-            block.lines.push_back(cursor.Raw());
-            block.userMode = AfterFirstWord(mode);
-            block.afterMode = cursor.Index() + 1;
-        }
+        file.displays.push_back(std::move(block));
+        file.parts.push_back(std::move(part));
+        return;
     }
     cursor.Fail(block.line, "BEGIN_MFD " + name + " has no END_MFD line");
 }
@@ -301,7 +298,7 @@ public:
         for (size_t i = 0; i < file.parts.size(); ++i)
             if (file.parts[i].kind == ScenarioFile::PartKind::Display) {
                 const size_t id = static_cast<size_t>(file.displays[file.parts[i].display].id);
-                if (id < inFile_.size())
+                if (id < inFile_.size() && !Kept(file.parts[i].display))
                     inFile_[id] = true;
                 last_ = &file.parts[i];
             }
@@ -312,9 +309,14 @@ public:
             WriteNew(content_.displayBlocks.size(), lines);
             return;
         }
-        const size_t id = static_cast<size_t>(file_.displays[part.display].id);
+        const DisplayBlock& block = file_.displays[part.display];
+        const size_t id = static_cast<size_t>(block.id);
         WriteNew(id, lines);
-        if (id < content_.displayBlocks.size() && content_.displayBlocks[id] && !written_[id]) {
+        if (Kept(part.display)) {
+            lines.insert(lines.end(), block.lines.begin(), block.lines.end());
+            lines.insert(lines.end(), part.lines.begin(), part.lines.end());
+        } else if (id < content_.displayBlocks.size() && content_.displayBlocks[id] &&
+                   !written_[id]) {
             written_[id] = true;
             lines.insert(lines.end(), content_.displayBlocks[id]->begin(),
                          content_.displayBlocks[id]->end());
@@ -325,6 +327,10 @@ public:
     }
 
 private:
+    bool Kept(size_t display) const {
+        return display < content_.keptDisplays.size() && content_.keptDisplays[display];
+    }
+
     // The blocks of displays below `before` that the file did not have.
     void WriteNew(size_t before, std::vector<std::string>& lines) {
         for (size_t id = 0; id < before && id < content_.displayBlocks.size(); ++id) {
@@ -340,7 +346,7 @@ private:
     const ScenarioFile& file_;
     const ScenarioContent& content_;
     std::vector<bool> written_;
-    std::vector<bool> inFile_; // by id: the file has a block for the display
+    std::vector<bool> inFile_; // by id: the file has a block for the display that is not kept
     const ScenarioFile::Part* last_ = nullptr;
 };
 

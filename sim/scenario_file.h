@@ -4,6 +4,7 @@
 // session in the host's order and format.
 #pragma once
 
+#include "host_model/host_model.h"
 #include "sim/vessel.h"
 
 #include <optional>
@@ -40,10 +41,11 @@ struct ShipEntry {
 
 struct DisplayBlock {
     int id = 0;
-    size_t line = 0;                     // of BEGIN_MFD
-    std::vector<std::string> lines;      // the block as read, BEGIN_MFD to END_MFD
+    size_t line = 0;                // of BEGIN_MFD
+    std::vector<std::string> lines; // the block as read, BEGIN_MFD to END_MFD
+    // How the host reads the block's TYPE and MODE lines, and the mode it names.
+    host_model::DisplayBlockHead head = host_model::DisplayBlockHead::NoType;
     std::optional<std::string> userMode; // the MODE of a TYPE User block
-    size_t afterMode = 0;                // index in the file's lines of the line after MODE
 };
 
 struct ScenarioFile {
@@ -97,7 +99,11 @@ std::vector<std::string> ShipLines(const ShipEntry& ship, const Vessel& vessel, 
 // What the running session puts into the interpreted parts.
 struct ScenarioContent {
     std::optional<std::string> focusName;
-    std::vector<std::optional<std::vector<std::string>>> displayBlocks; // whole blocks, by id
+    // Whole blocks of the open displays, by id: each in the place of the file's first block for
+    // its display that is not kept, or among them by id.
+    std::vector<std::optional<std::vector<std::string>>> displayBlocks;
+    // By ScenarioFile::displays: the blocks written as read, in their places.
+    std::vector<bool> keptDisplays;
     std::vector<std::optional<std::vector<std::string>>>
         ships; // by ScenarioFile::ships; none: gone
     std::string moduleName;

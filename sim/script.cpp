@@ -3,12 +3,14 @@
 #include "sim/display_picture.h"
 #include "sim/frame_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <ostream>
+#include <regex>
 #include <sstream>
 
 namespace sim {
@@ -66,6 +68,34 @@ int ScriptInterpreter::DisplayArgument(const std::string& text) {
     return id;
 }
 
+DisplayRef ScriptInterpreter::AnyDisplayArgument(const std::string& text) {
+    if (ParseDisplayId(text) >= 0 || !session_.HasWindow(text))
+        return DisplayArgument(text);
+    return DisplayRef::Window(text);
+}
+
+std::string DisplaySizeError(const std::string& text) {
+    static const std::regex form("([0-9]{1,4})x([0-9]{1,4})");
+    std::smatch m;
+    if (!std::regex_match(text, m, form))
+        return "expected WxH, such as 320x240, found '" + text + "'";
+    for (int i = 1; i <= 2; ++i) {
+        const int n = std::stoi(m[i].str());
+        if (n < 128 || n > 1024)
+            return "each side of the display is from 128 to 1024 pixels, found '" + text + "'";
+    }
+    return std::string();
+}
+
+void ParseDisplaySize(const std::string& text, DWORD& width, DWORD& height) {
+    const std::string error = DisplaySizeError(text);
+    if (!error.empty())
+        throw SessionError(error);
+    const size_t x = text.find('x');
+    width = static_cast<DWORD>(std::stoul(text.substr(0, x)));
+    height = static_cast<DWORD>(std::stoul(text.substr(x + 1)));
+}
+
 long ScriptInterpreter::IntegerArgument(const std::string& text, const char* what, int base) {
     char* end = nullptr;
     errno = 0;
@@ -94,11 +124,11 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
                 1, [&s](const Arguments& a) { s.Open(DisplayArgument(a[0])); }});
     AddCommand({"close", "MFD", "close display MFD", 1, 1,
                 [&s](const Arguments& a) { s.Close(DisplayArgument(a[0])); }});
-    AddCommand(
-        {"draw", "MFD", "redraw display MFD and print it", 1, 1, [&s, &out](const Arguments& a) {
-             const int id = DisplayArgument(a[0]);
-             out << FrameListing(s.Draw(id), DisplayName(id));
-         }});
+    AddCommand({"draw", "MFD", "redraw display MFD (or a window) and print it", 1, 1,
+                [this, &s, &out](const Arguments& a) {
+                    const DisplayRef display = AnyDisplayArgument(a[0]);
+                    out << FrameListing(s.Draw(display), display.Heading());
+                }});
     AddCommand({"pause", "", "pause the simulation: its time stands still, real time runs on", 0, 0,
                 [&s](const Arguments&) { s.GetHost().SetPaused(true); }});
     AddCommand({"resume", "", "let the simulation time run again", 0, 0,
@@ -121,29 +151,32 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
              if (redraws.empty())
                  out << "[frame] no display redrawn\n";
              for (const ScheduledRedraw& r : redraws)
-                 out << FrameListing(r.frame, DisplayName(r.id));
+                 out << FrameListing(r.frame, r.Heading());
          }});
     AddCommand({"press", "MFD BUTTON [EVENT]",
-                "press button 0 to 3 of MFD; EVENT is the event mask (default 0x01, left down)", 2,
-                3, [&s, &out](const Arguments& a) {
-                    const int id = DisplayArgument(a[0]);
+                "press button 0 to 3 of MFD (or a window); EVENT is the event mask (default 0x01, "
+                "left down)",
+                2, 3, [this, &s, &out](const Arguments& a) {
+                    const DisplayRef display = AnyDisplayArgument(a[0]);
                     const long button = IntegerArgument(a[1], "a button number");
                     const long event = a.size() > 2
                                            ? IntegerArgument(a[2], "an event mask such as 0x01", 0)
                                            : PANEL_MOUSE_LBDOWN;
-                    if (!s.Press(id, static_cast<int>(button), static_cast<int>(event)))
-                        out << "[press] display " << DisplayName(id) << " ignored button " << button
+                    if (!s.Press(display, static_cast<int>(button), static_cast<int>(event)))
+                        out << "[press] " << display.Description() << " ignored button " << button
                             << "\n";
                 }});
-    AddCommand({"menu", "MFD", "print the button menu of display MFD", 1, 1,
-                [&s, &out](const Arguments& a) {
-                    const std::vector<std::string> menu = s.Menu(DisplayArgument(a[0]));
+    AddCommand({"menu", "MFD", "print the button menu of display MFD (or a window)", 1, 1,
+                [this, &s, &out](const Arguments& a) {
+                    const std::vector<std::string> menu = s.Menu(AnyDisplayArgument(a[0]));
                     for (size_t i = 0; i < menu.size(); ++i)
                         out << "[menu] " << i << ": " << menu[i] << "\n";
                 }});
     AddCommand({"delete", "NAME",
-                "delete vessel NAME (the module is told first, then its displays close)", 1,
-                anyNumber,
+                "delete vessel NAME as the host does: when it is the focus, the focus first moves "
+                "to the first other vessel (the cockpit's displays reopen there); then the module "
+                "is told; then each window that shows it moves to the focus",
+                1, anyNumber,
                 [&s, name](const Arguments& a) { s.DeleteVessel(name(a.begin(), a.end())); }});
     AddCommand(
         {"set", "NAME tank I LEVEL",
@@ -168,16 +201,50 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
                  throw SessionError("expected a level from 0 to 1, found '" + levelText + "'");
              s.SetTankLevel(name(a.begin(), a.end() - 3), static_cast<size_t>(tank), level);
          }});
-    AddCommand(
-        {"png", "MFD FILE",
-         "redraw display MFD and write its picture to FILE (PNG, the display in its bezel)", 2, 2,
-         [&s](const Arguments& a) { WriteDisplayPng(s.Draw(DisplayArgument(a[0])), a[1]); }});
+    AddCommand({"png", "MFD FILE",
+                "redraw display MFD (or a window) and write its picture to FILE (PNG, the display "
+                "in its bezel)",
+                2, 2, [this, &s](const Arguments& a) {
+                    WriteDisplayPng(s.Draw(AnyDisplayArgument(a[0])), a[1]);
+                }});
     AddCommand({"save", "FILE", "save the scenario to FILE, as the host saves it", 1, 1,
                 [&s](const Arguments& a) { s.SaveFile(a[0]); }});
     AddCommand({"load", "FILE",
                 "end this session as the host does (displays close, vessels go, the module is "
                 "told) and start scenario FILE",
                 1, 1, [&s](const Arguments& a) { s.LoadFile(a[0]); }});
+    AddCommand({"window open", "NAME",
+                "open an external MFD window NAME (a word that is no display's name) in the "
+                "Kelvane mode on the focus vessel, at the displays' size; it follows the focus",
+                1, 1, [&s](const Arguments& a) { s.OpenWindow(a[0]); }});
+    AddCommand({"window size", "NAME WxH",
+                "resize window NAME (each side 128 to 1024): its display closes, then opens at the "
+                "new size",
+                2, 2, [&s](const Arguments& a) {
+                    DWORD width = 0, height = 0;
+                    ParseDisplaySize(a[1], width, height);
+                    s.ResizeWindow(a[0], width, height);
+                }});
+    AddCommand({"window choose", "NAME",
+                "choose the Kelvane mode again on window NAME: a new display opens, then the old "
+                "one closes",
+                1, 1, [&s](const Arguments& a) { s.ChooseWindowMode(a[0]); }});
+    AddCommand({"window stick", "NAME on|off",
+                "stick window NAME to its vessel, or let it follow the focus again (off moves it "
+                "to the focus vessel)",
+                2, 2, [&s](const Arguments& a) {
+                    if (a[1] != "on" && a[1] != "off")
+                        throw SessionError(
+                            "expected 'on' or 'off' after the window's name, found '" + a[1] + "'");
+                    s.StickWindow(a[0], a[1] == "on");
+                }});
+    AddCommand({"window close", "NAME", "close window NAME", 1, 1,
+                [&s](const Arguments& a) { s.CloseWindow(a[0]); }});
+    AddCommand({"quit fast", "[FILE]",
+                "end the run as the host's fast shutdown does: the save on exit (into FILE when "
+                "given), opcCloseRenderViewport and the unload with every display still open; "
+                "nothing after it runs",
+                0, 1, [&s](const Arguments& a) { s.QuitFast(a.empty() ? std::string() : a[0]); }});
 }
 
 void ScriptInterpreter::AddCommand(Command command) {
@@ -204,18 +271,23 @@ std::string ScriptInterpreter::CommandHelp() const {
 
 void ScriptInterpreter::Execute(const Arguments& words) {
     for (const Command& c : commands_) {
-        if (c.name != words[0])
+        const std::vector<std::string> name = SplitWords(c.name);
+        if (words.size() < name.size() || !std::equal(name.begin(), name.end(), words.begin()))
             continue;
-        const Arguments arguments(words.begin() + 1, words.end());
+        const Arguments arguments(words.begin() + static_cast<long>(name.size()), words.end());
         if (arguments.size() < c.minArguments || arguments.size() > c.maxArguments)
             throw SessionError("expected '" + c.name + " " + c.usage + "'");
         c.run(arguments);
         return;
     }
     std::string names;
-    for (const Command& c : commands_)
+    bool grouped = false; // the first word of a group's commands: name the second word too
+    for (const Command& c : commands_) {
         names += (names.empty() ? "" : ", ") + c.name;
-    throw SessionError("unknown command '" + words[0] + "' (the commands are " + names + ")");
+        grouped = grouped || (words.size() > 1 && c.name.rfind(words[0] + " ", 0) == 0);
+    }
+    throw SessionError("unknown command '" + words[0] + (grouped ? " " + words[1] : "") +
+                       "' (the commands are " + names + ")");
 }
 
 void ScriptInterpreter::Run(const std::string& text, const std::string& source) {
@@ -239,10 +311,14 @@ void ScriptInterpreter::Run(const std::string& text, const std::string& source) 
                 const Arguments words = SplitWords(command);
                 if (!words.empty())
                     Execute(words);
+                if (session_.Ended())
+                    break; // a fast shutdown ended the process
             }
         } catch (const std::exception& e) {
             throw ScriptError(source + ":" + std::to_string(number) + ": " + e.what());
         }
+        if (session_.Ended())
+            break;
     }
     out_.flush();
 }

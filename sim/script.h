@@ -22,7 +22,7 @@ class ScriptInterpreter {
 public:
     using Arguments = std::vector<std::string>;
     struct Command {
-        std::string name;
+        std::string name;  // one word, or two for a command of a group ("window open")
         std::string usage; // arguments, e.g. "MFD BUTTON [EVENT]"
         std::string help;
         size_t minArguments = 0;
@@ -47,6 +47,8 @@ public:
 
     // Argument readers for commands; each throws SessionError with a clear message.
     static int DisplayArgument(const std::string& text);
+    // A cockpit display, or an open window by its name.
+    DisplayRef AnyDisplayArgument(const std::string& text);
     static long IntegerArgument(const std::string& text, const char* what, int base = 10);
 
 private:
@@ -56,6 +58,12 @@ private:
     std::ostream& out_;
     std::vector<Command> commands_;
 };
+
+// A display size "WxH", each side 128 to 1024, as --size and 'window size' take it: the message
+// that says what is wrong with it, or an empty one.
+std::string DisplaySizeError(const std::string& text);
+// The size of a text that DisplaySizeError takes; throws SessionError with its message otherwise.
+void ParseDisplaySize(const std::string& text, DWORD& width, DWORD& height);
 
 // Splits a script line (comment already cut) into commands, and a command into words; double
 // quotes group a word with blanks ("focus \"Deep Space 1\"").

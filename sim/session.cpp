@@ -49,9 +49,11 @@ int ParseDisplayId(const std::string& text) {
 Session::Session(Host& host, SessionOptions options)
     : host_(host), options_(std::move(options)), file_(ParseScenario("", "", "")) {}
 
-// The session ends as the host ends one: displays close, vessels are deleted through the module.
+// The session ends as the host ends one: displays close, vessels go. After a fast shutdown the
+// process has ended, and nothing more happens.
 Session::~Session() {
-    host_.EndSession();
+    if (!Ended())
+        host_.EndSession();
 }
 
 void Session::Warn(const std::string& message) const {
@@ -132,8 +134,7 @@ void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
     }
 
     host_.EndSession();
-    for (auto& other : otherModes_)
-        other.reset();
+    keptDisplays_.assign(file.displays.size(), true);
     for (const std::string& warning : warnings)
         Warn(warning);
 
@@ -142,10 +143,11 @@ void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
     for (const std::string& line : file.lines)
         lines.push_back(line.c_str());
     struct Context {
-        const Session* session;
+        Session* session;
         std::map<std::string, KnownClass>* classes;
         decltype(key)* lower;
-    } context{this, &classes, &key};
+        const ScenarioFile* file;
+    } context{this, &classes, &key, &file};
     host_model::ScenarioStart start{};
     start.path = file.path.c_str();
     start.lines = lines.data();
@@ -159,15 +161,18 @@ void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
     start.warn = [](void* c, const char* message) {
         static_cast<Context*>(c)->session->Warn(message);
     };
+    // A block the host opens is written anew from its display; any other stays as read.
+    start.displayBlock = [](void* c, int line, bool opened) {
+        Context& context = *static_cast<Context*>(c);
+        const std::vector<DisplayBlock>& blocks = context.file->displays;
+        for (size_t i = 0; i < blocks.size(); ++i)
+            if (blocks[i].line == static_cast<size_t>(line) + 1 && opened)
+                context.session->keptDisplays_[i] = false;
+    };
     start.context = &context;
     start.width = options_.displayWidth;
     start.height = options_.displayHeight;
     host_model::StartScenario(start);
-
-    // Displays in another mode stay as read.
-    for (const DisplayBlock& block : file.displays)
-        if (!block.userMode || !host_.FindMode(*block.userMode))
-            otherModes_[block.id] = block;
     file_ = std::move(file);
 }
 
@@ -175,20 +180,20 @@ std::string Session::SaveText() const {
     ScenarioContent content;
     if (const Vessel* focus = host_.Focus())
         content.focusName = focus->Name();
+    // The host writes a block for each open cockpit display, and none for a window.
     content.displayBlocks.resize(kDisplayCount);
     for (int id = 0; id < kDisplayCount; ++id) {
-        if (host_.IsOpen(id)) {
-            const MFDMODESPEC* spec = host_.FindMode(host_.ModeOf(id));
-            std::vector<std::string> block{"BEGIN_MFD " + DisplayName(id), "  TYPE User",
-                                           "  MODE " + std::string(spec ? spec->name : kModeName)};
-            for (const std::string& line : host_.WriteStatus(id))
-                block.push_back(line);
-            block.push_back("END_MFD");
-            content.displayBlocks[id] = std::move(block);
-        } else if (otherModes_[id]) {
-            content.displayBlocks[id] = otherModes_[id]->lines;
-        }
+        if (!host_.IsOpen(id))
+            continue;
+        const MFDMODESPEC* spec = host_.FindMode(host_.ModeOf(id));
+        std::vector<std::string> block{"BEGIN_MFD " + DisplayName(id), "  TYPE User",
+                                       "  MODE " + std::string(spec ? spec->name : kModeName)};
+        for (const std::string& line : host_.WriteStatus(id))
+            block.push_back(line);
+        block.push_back("END_MFD");
+        content.displayBlocks[id] = std::move(block);
     }
+    content.keptDisplays = keptDisplays_;
     for (size_t i = 0; i < file_.ships.size(); ++i) {
         const Vessel* vessel = host_.FindVessel(file_.ships[i].name);
         if (vessel)
@@ -231,13 +236,41 @@ Vessel& Session::RequireVessel(const std::string& name) const {
                                       : " (the vessels are " + known + ")"));
 }
 
-Instrument& Session::RequireOpen(int id) {
+const DisplayBlock* Session::KeptBlockOf(int id) const {
+    if (host_.IsOpen(id))
+        return nullptr;
+    for (size_t i = 0; i < file_.displays.size() && i < keptDisplays_.size(); ++i)
+        if (keptDisplays_[i] && file_.displays[i].id == id)
+            return &file_.displays[i];
+    return nullptr;
+}
+
+void Session::DropKeptBlocks(int id) {
+    for (size_t i = 0; i < file_.displays.size() && i < keptDisplays_.size(); ++i)
+        if (file_.displays[i].id == id)
+            keptDisplays_[i] = false;
+}
+
+Instrument& Session::RequireOpen(const DisplayRef& display) {
+    if (display.IsWindow()) {
+        ExternalWindow& window = RequireWindow(display.window);
+        if (!window.shown)
+            throw SessionError("window " + display.window +
+                               " shows no display (the module did "
+                               "not open one)");
+        return *window.shown;
+    }
+    const int id = display.id;
     if (id < 0 || id >= kDisplayCount)
         throw SessionError("no display " + std::to_string(id) + " (the ids are 0 to 11)");
-    if (otherModes_[id] && !host_.IsOpen(id))
-        throw SessionError("display " + DisplayName(id) + " shows another mode (" +
-                           otherModes_[id]->userMode.value_or("not a User mode") +
-                           "), which the stand-in host does not run");
+    if (const DisplayBlock* kept = KeptBlockOf(id)) {
+        if (kept->head == host_model::DisplayBlockHead::OtherType || kept->userMode)
+            throw SessionError("display " + DisplayName(id) + " shows another mode (" +
+                               kept->userMode.value_or("not a User mode") +
+                               "), which the stand-in host does not run");
+        throw SessionError("display " + DisplayName(id) +
+                           " is off: the host does not read its scenario block");
+    }
     Instrument* d = host_.DisplayAt(id);
     if (!d)
         throw SessionError("display " + DisplayName(id) + " is not open");
@@ -260,31 +293,94 @@ void Session::Open(int id) {
     if (!host_.OpenDisplay(id, kModeName, options_.displayWidth, options_.displayHeight))
         throw SessionError("display " + DisplayName(id) + " did not open in the " +
                            std::string(kModeName) + " mode (is the module loaded?)");
-    otherModes_[id].reset(); // the display switched from another mode to this one
+    DropKeptBlocks(id); // the display switched from another mode to this one
 }
 
 void Session::Close(int id) {
-    if (id >= 0 && id < kDisplayCount && otherModes_[id] && !host_.IsOpen(id)) {
-        otherModes_[id].reset();
+    if (KeptBlockOf(id)) {
+        DropKeptBlocks(id);
         return;
     }
     RequireOpen(id);
     host_.CloseDisplay(id);
 }
 
-Frame Session::Draw(int id) {
-    RequireOpen(id);
-    return host_.Draw(id);
+Frame Session::Draw(const DisplayRef& display) {
+    return host_.Draw(RequireOpen(display));
 }
 
-bool Session::Press(int id, int button, int event) {
-    RequireOpen(id);
-    return host_.Press(id, button, event);
+bool Session::Press(const DisplayRef& display, int button, int event) {
+    return host_.Press(RequireOpen(display), button, event);
 }
 
-std::vector<std::string> Session::Menu(int id) {
-    RequireOpen(id);
-    return host_.Menu(id);
+std::vector<std::string> Session::Menu(const DisplayRef& display) {
+    return host_.Menu(RequireOpen(display));
+}
+
+bool IsWindowName(const std::string& name) {
+    return !name.empty() && name.size() < sizeof(ExternalWindow::name) &&
+           name.find_first_of(" \t\r\n") == std::string::npos && ParseDisplayId(name) < 0 &&
+           host_model::DisplayIdNamed(name.c_str()) < 0;
+}
+
+bool Session::HasWindow(const std::string& name) const {
+    return host_model::FindExternalWindow(name.c_str()) != nullptr;
+}
+
+ExternalWindow& Session::RequireWindow(const std::string& name) {
+    if (ExternalWindow* window = host_model::FindExternalWindow(name.c_str()))
+        return *window;
+    std::string open;
+    for (int i = 0; i < host_model::gHost.windowCount; ++i)
+        open += (open.empty() ? "" : ", ") + std::string(host_model::gHost.windows[i].name);
+    throw SessionError("no window named " + name +
+                       (open.empty() ? std::string(" (no window is open)")
+                                     : " (the open windows are " + open + ")"));
+}
+
+void Session::OpenWindow(const std::string& name) {
+    if (!IsWindowName(name))
+        throw SessionError("a window's name is one word of at most " +
+                           std::to_string(sizeof(ExternalWindow::name) - 1) +
+                           " characters that is no display's name, found '" + name + "'");
+    if (HasWindow(name))
+        throw SessionError("window " + name + " is open already");
+    if (!host_.Focus())
+        throw SessionError("there is no vessel to open window " + name + " on");
+    if (host_model::gHost.windowCount == host_model::kMaxWindows)
+        throw SessionError("window " + name + " would be one more than the " +
+                           std::to_string(host_model::kMaxWindows) +
+                           " the stand-in host keeps open");
+    ExternalWindow* window = host_model::OpenExternalWindow(
+        name.c_str(), kModeName, options_.displayWidth, options_.displayHeight);
+    if (!window || !window->shown)
+        throw SessionError("window " + name + " did not open in the " + std::string(kModeName) +
+                           " mode (is the module loaded?)");
+}
+
+void Session::ResizeWindow(const std::string& name, DWORD width, DWORD height) {
+    host_model::ResizeExternalWindow(RequireWindow(name), width, height);
+}
+
+void Session::ChooseWindowMode(const std::string& name) {
+    host_model::ChooseExternalWindowMode(RequireWindow(name), kModeName);
+}
+
+void Session::StickWindow(const std::string& name, bool stuck) {
+    host_model::StickExternalWindow(RequireWindow(name), stuck);
+}
+
+void Session::CloseWindow(const std::string& name) {
+    host_model::CloseExternalWindow(RequireWindow(name));
+}
+
+void Session::QuitFast(const std::string& path) {
+    // The host's save on exit; without a file it goes to the host's own, which is dropped here.
+    if (path.empty())
+        SaveText();
+    else
+        SaveFile(path);
+    host_.ShutDownFast();
 }
 
 void Session::DeleteVessel(const std::string& vesselName) {
