@@ -18,6 +18,7 @@ using Lines = std::vector<std::string>;
 struct DeleteRecord {
     std::string vessel;
     bool displayStillOpen = false;
+    bool windowStillOpen = false; // a window's display on the vessel
 };
 std::vector<DeleteRecord> g_deletes;
 
@@ -25,8 +26,11 @@ void RecordingDeleteVessel(OBJHANDLE handle) {
     DeleteRecord record;
     record.vessel = static_cast<sim::Vessel*>(handle)->Name();
     for (int id = 0; id < sim::kDisplayCount; ++id)
-        if (host_model::IsOpen(id) && host_model::gHost.displays[id].vessel == handle)
+        if (host_model::IsOpen(id) && host_model::gHost.displays[id]->vessel == handle)
             record.displayStillOpen = true;
+    for (int i = 0; i < host_model::gHost.windowCount; ++i)
+        if (const host_model::Instrument* shown = host_model::gHost.windows[i].shown)
+            record.windowStillOpen = record.windowStillOpen || shown->vessel == handle;
     g_deletes.push_back(record);
     opcDeleteVessel(handle);
 }
@@ -35,6 +39,7 @@ void RecordingDeleteVessel(OBJHANDLE handle) {
 struct SessionEnd {
     size_t vessels = 0;
     bool displayStillOpen = false;
+    bool windowStillOpen = false;
 };
 std::vector<SessionEnd> g_sessionEnds;
 
@@ -43,6 +48,7 @@ void RecordingCloseRenderViewport() {
     end.vessels = static_cast<size_t>(host_model::gHost.vesselCount);
     for (int id = 0; id < sim::kDisplayCount; ++id)
         end.displayStillOpen = end.displayStillOpen || host_model::IsOpen(id);
+    end.windowStillOpen = host_model::gHost.windowCount > 0;
     g_sessionEnds.push_back(end);
     opcCloseRenderViewport();
 }
@@ -99,14 +105,17 @@ protected:
         EXPECT_EQ(first, second);
         return first;
     }
-    std::string Page(int id) { return sim::FrameRows(session->Draw(id)).at(0); }
-    std::vector<std::string> Rows(int id) { return sim::FrameRows(session->Draw(id)); }
-    MfdSettings& SettingsOf(int id) {
-        return *dynamic_cast<KelvaneMfd*>(host.DisplayAt(id)->mfd)->Settings();
+    std::string Page(const sim::DisplayRef& d) { return sim::FrameRows(session->Draw(d)).at(0); }
+    std::vector<std::string> Rows(const sim::DisplayRef& d) {
+        return sim::FrameRows(session->Draw(d));
     }
-    void Press(int id, std::initializer_list<int> buttons) {
+    KelvaneMfd* DisplayOf(const sim::DisplayRef& d) {
+        return dynamic_cast<KelvaneMfd*>(session->RequireOpen(d).mfd);
+    }
+    MfdSettings& SettingsOf(const sim::DisplayRef& d) { return *DisplayOf(d)->Settings(); }
+    void Press(const sim::DisplayRef& d, std::initializer_list<int> buttons) {
         for (int b : buttons)
-            EXPECT_TRUE(session->Press(id, b, PANEL_MOUSE_LBDOWN));
+            EXPECT_TRUE(session->Press(d, b, PANEL_MOUSE_LBDOWN));
     }
 
     sim::Host host;
@@ -195,10 +204,6 @@ TEST_F(SessionTest, FaultsNameTheFileAndTheLineAndKeepTheRunningSession) {
         {"BEGIN_MFD 13\nEND_MFD\n",
          "1: expected Left, Right or 3 to 12 after BEGIN_MFD, found '13'"},
         {"BEGIN_MFD 2\nEND_MFD\n", "1: expected Left, Right or 3 to 12 after BEGIN_MFD, found '2'"},
-        {"BEGIN_MFD Left\n  TYPE User\nEND_MFD\n",
-         "3: expected 'MODE NAME' right after 'TYPE User' (line 2)"},
-        {"BEGIN_MFD Left\n  TYPE User\n\n  MODE Kelvane\nEND_MFD\n",
-         "3: expected 'MODE NAME' right after 'TYPE User' (line 2)"},
         {"BEGIN_MFD Left\n  TYPE User\n  MODE Kelvane\n", "1: BEGIN_MFD Left has no END_MFD line"},
         {"BEGIN_HUD\n  TYPE Surface\nBEGIN_SHIPS\nEND_SHIPS\n",
          "1: BEGIN_HUD has no END_HUD or END line"},
@@ -678,6 +683,191 @@ TEST_F(SessionTest, WindowsLineEndsAreKept) {
     }
     EXPECT_EQ(lineEnds, windowsLineEnds);
     EXPECT_EQ(saved.find("\r\r"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+const sim::DisplayRef kW1 = sim::DisplayRef::Window("W1");
+const sim::DisplayRef kW2 = sim::DisplayRef::Window("W2");
+
+// Pilots write display blocks by hand; the host reads TYPE and MODE by their beginnings, in any
+// case, and reads each line into 256 bytes. A block it opens is written anew on saving; one it
+// leaves off stays as it was read, with a warning that says why.
+TEST_F(SessionTest, DisplayBlocksAreReadByTheHostsRules) {
+    const std::string longLine = "  ; " + std::string(252, 'x'); // 256 characters
+    const struct {
+        std::string block; // after BEGIN_MFD Left
+        bool opens;
+        const char* warning; // after "display Left stays off: "
+    } cases[] = {
+        {"  TYPE  User\n  MODE Kelvane\n", true, nullptr},
+        {"  type user\n  mode KELVANE\n", true, nullptr},
+        {"\tTYPE Users\n  MODE   kelvane ; a note\n", true, nullptr},
+        {"  ; " + std::string(251, 'x') + "\n  TYPE User\n  MODE Kelvane\n", true, nullptr},
+        {"  TYPE User\n\n  MODE Kelvane\n", false,
+         "the line after its TYPE line does not begin MODE"},
+        {"  TYPE User\n", false, "the line after its TYPE line does not begin MODE"},
+        {"  MODE Kelvane\n", false, "its block has no TYPE line"},
+        {longLine + "\n  TYPE User\n  MODE Kelvane\n", false,
+         "a line of its block is longer than the 255 characters the host reads"},
+        {"  TYPE User\n  MODE Transfer\n", false, nullptr}, // another module's mode
+        {"  TYPE Orbit\n  MODE Kelvane\n", false, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.block);
+        warnings.str("");
+        const std::string block = "BEGIN_MFD Left\n" + c.block + "END_MFD\n";
+        const std::string path = Load(kFocus + block + kShips);
+        EXPECT_EQ(host.IsOpen(MFD_LEFT), c.opens);
+        const std::string saved = session->SaveText();
+        if (c.opens) {
+            EXPECT_NE(saved.find("BEGIN_MFD Left\n  TYPE User\n  MODE Kelvane\n  MFD_ID 0\n"),
+                      std::string::npos);
+            EXPECT_EQ(saved.find(block), std::string::npos);
+        } else {
+            EXPECT_NE(saved.find(block), std::string::npos) << saved;
+        }
+        EXPECT_EQ(warnings.str(), c.warning ? "kelvane-sim: warning: " + path +
+                                                  ":5: display Left stays off: " + c.warning + "\n"
+                                            : std::string());
+    }
+}
+
+// Choosing the mode a cockpit display shows already changes nothing.
+TEST_F(SessionTest, OpeningADisplayInItsOwnModeChangesNothing) {
+    Load(kFleet);
+    session->Open(MFD_LEFT);
+    Press(MFD_LEFT, {0});
+    const MFD* shown = host.DisplayAt(MFD_LEFT)->mfd;
+    const int made = host_model::gHost.displaysMade, gone = host_model::gHost.displaysGone;
+    session->Open(MFD_LEFT);
+    EXPECT_EQ(host.DisplayAt(MFD_LEFT)->mfd, shown);
+    EXPECT_EQ(host_model::gHost.displaysMade, made);
+    EXPECT_EQ(host_model::gHost.displaysGone, gone);
+    EXPECT_EQ(Page(MFD_LEFT), "KelvaneMFD: Tanks");
+}
+
+// A window is an address to the module, never 0 to 11, new for every window. Choosing Kelvane on
+// it again makes the new display before the old one goes, with the same id; a cockpit display
+// opened after that on the same vessel has settings of its own.
+TEST_F(SessionTest, AWindowChosenAgainKeepsItsSettingsApartFromTheCockpits) {
+    Load(kFleet);
+    session->OpenWindow("W1");
+    session->OpenWindow("W2");
+    const UINT id1 = session->RequireOpen(kW1).id, id2 = session->RequireOpen(kW2).id;
+    EXPECT_NE(id1, id2);
+    EXPECT_GE(std::min(id1, id2), static_cast<UINT>(MAXMFD));
+    EXPECT_GE(std::max(id1, id2), 0x80000000u); // negative as the module's int
+    session->CloseWindow("W2");
+
+    Press(kW1, {0});
+    const KelvaneMfd* before = DisplayOf(kW1);
+    const int made = host_model::gHost.displaysMade;
+    session->ChooseWindowMode("W1");
+    EXPECT_NE(DisplayOf(kW1), before);
+    EXPECT_EQ(host_model::gHost.displaysMade, made + 1);
+    EXPECT_EQ(session->RequireOpen(kW1).id, id1);
+    EXPECT_EQ(Page(kW1), "KelvaneMFD: Tanks");
+
+    session->Open(MFD_LEFT);
+    Press(MFD_LEFT, {2});
+    EXPECT_EQ(SettingsOf(kW1).notation, SI);
+    Press(kW1, {0});
+    EXPECT_EQ(Page(MFD_LEFT), "KelvaneMFD: Mass");
+
+    // A resize closes the display and opens it at the new size, with the same settings.
+    session->ResizeWindow("W1", 400, 200);
+    EXPECT_EQ(DisplayOf(kW1)->Width(), 400u);
+    EXPECT_EQ(DisplayOf(kW1)->Height(), 200u);
+    EXPECT_EQ(Page(kW1), "KelvaneMFD: Engines");
+}
+
+// A window follows the focus unless it is stuck; the vessel it shows may go while it shows it:
+// the module is told first, and only then does the window move to the focus.
+TEST_F(SessionTest, WindowsFollowTheFocusUnlessStuckAndOutliveTheirVessel) {
+    Load(kFleet);
+    session->OpenWindow("W1");
+    session->SetFocus("PB-01");
+    session->OpenWindow("W2");
+    session->StickWindow("W2", true);
+    session->SetFocus("GL-01");
+    EXPECT_STREQ(session->RequireOpen(kW1).vessel->Name(), "GL-01");
+    EXPECT_STREQ(session->RequireOpen(kW2).vessel->Name(), "PB-01");
+
+    session->DeleteVessel("PB-01");
+    ASSERT_EQ(g_deletes.size(), 1u);
+    EXPECT_TRUE(g_deletes[0].windowStillOpen);
+    EXPECT_STREQ(session->RequireOpen(kW2).vessel->Name(), "GL-01");
+    EXPECT_EQ(Page(kW2), "KelvaneMFD: Mass");
+
+    session->SetFocus("CP-7"); // W2 is still stuck
+    EXPECT_STREQ(session->RequireOpen(kW1).vessel->Name(), "CP-7");
+    EXPECT_STREQ(session->RequireOpen(kW2).vessel->Name(), "GL-01");
+    session->StickWindow("W2", false);
+    EXPECT_STREQ(session->RequireOpen(kW2).vessel->Name(), "CP-7");
+
+    // The session's end closes the windows with the cockpit's displays.
+    const size_t ends = g_sessionEnds.size();
+    Load(kFleet);
+    ASSERT_EQ(g_sessionEnds.size(), ends + 1);
+    EXPECT_FALSE(g_sessionEnds.back().windowStillOpen);
+    EXPECT_FALSE(session->HasWindow("W1"));
+}
+
+// The host never saves a window, so the module does: its settings come back to a window opened
+// after loading, its id read back whole.
+TEST_F(SessionTest, AWindowsSettingsSurviveASaveThroughTheModulesBlock) {
+    Load(kFleet);
+    session->OpenWindow("W1");
+    session->OpenWindow("W2"); // its id is 2^31 or more
+    session->CloseWindow("W1");
+    const int id = static_cast<int>(session->RequireOpen(kW2).id);
+    ASSERT_LT(id, 0);
+    Press(kW2, {0, 2});
+    const std::string saved = session->SaveText();
+    EXPECT_EQ(saved.find("BEGIN_MFD"), std::string::npos);
+    EXPECT_NE(saved.find("    VESSEL GL-01\n  TANK_INDEX 0\n  ENGINE_INDEX 0\n    MFD_ID " +
+                         std::to_string(id) + "\n  NOTATION EXP\n    PARAMETERSMODE TANKS\n"),
+              std::string::npos)
+        << saved;
+
+    Load(saved, "saved.scn");
+    ASSERT_EQ(gRegistry->RecordCount(), 2u); // W1's record is there too, free
+    EXPECT_EQ(gRegistry->RecordAt(1)->mfdId, id);
+    session->OpenWindow("W3");
+    EXPECT_EQ(Page(sim::DisplayRef::Window("W3")), "KelvaneMFD: Mass"); // W1's, the earliest
+    session->OpenWindow("W4");
+    EXPECT_EQ(Page(sim::DisplayRef::Window("W4")), "KelvaneMFD: Tanks");
+    EXPECT_EQ(SettingsOf(sim::DisplayRef::Window("W4")).notation, EXP);
+}
+
+// A fast shutdown: the state is saved, opcCloseRenderViewport comes with every display open, the
+// module is unloaded with them open, and nothing is closed after.
+TEST_F(SessionTest, AFastShutdownUnloadsTheModuleWithItsDisplaysOpen) {
+    Load(kFleet);
+    session->Open(MFD_LEFT);
+    session->OpenWindow("W1");
+    Press(kW1, {0});
+    const int gone = host_model::gHost.displaysGone;
+    const std::string path = folder.Path("current.scn");
+    const size_t ends = g_sessionEnds.size();
+    session->QuitFast(path);
+    ASSERT_EQ(g_sessionEnds.size(), ends + 1);
+    EXPECT_TRUE(g_sessionEnds.back().displayStillOpen);
+    EXPECT_TRUE(g_sessionEnds.back().windowStillOpen);
+    EXPECT_EQ(g_sessionEnds.back().vessels, 3u);
+    EXPECT_EQ(gRegistry, nullptr); // ExitModule ran
+    EXPECT_FALSE(host.ModuleLoaded());
+    EXPECT_TRUE(session->Ended());
+    EXPECT_EQ(host_model::gHost.displaysGone, gone);
+    const std::string saved = ReadText(path);
+    EXPECT_NE(saved.find("BEGIN_MFD Left\n"), std::string::npos);
+    EXPECT_NE(saved.find("    PARAMETERSMODE TANKS\n"), std::string::npos); // W1's record
+    session.reset(); // the process has ended: nothing is closed
+    host.UnloadModule();
+    EXPECT_EQ(host_model::gHost.displaysGone, gone);
 }
 
 } // namespace
