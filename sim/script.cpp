@@ -69,8 +69,12 @@ int ScriptInterpreter::DisplayArgument(const std::string& text) {
 }
 
 DisplayRef ScriptInterpreter::AnyDisplayArgument(const std::string& text) {
-    if (ParseDisplayId(text) >= 0 || !session_.HasWindow(text))
-        return DisplayArgument(text);
+    if (ParseDisplayId(text) >= 0)
+        return ParseDisplayId(text);
+    if (!session_.HasWindow(text))
+        throw SessionError("unknown display '" + text +
+                           "' (expected Left, Right, an id 0 to 11 or an open window's name; the "
+                           "displays named 3 to 12 are ids 2 to 11)");
     return DisplayRef::Window(text);
 }
 

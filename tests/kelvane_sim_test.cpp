@@ -17,11 +17,14 @@ const char* const kSampleLeft = "[MFD Left]\n"
                                 "Current Mass: 24.50 Mg\n"
                                 "[buttons] MOD UNT NOT -\n";
 
-// The rows of the first listing of display `name` in the output, up to its buttons line.
+// The rows of the first listing of display `name` in the output, up to its buttons line; a
+// window is named by its heading, "Window W1".
 std::string Listing(const std::string& out, const std::string& name, size_t nth = 0) {
+    const std::string heading =
+        "[" + (name.find(' ') == std::string::npos ? "MFD " + name : name) + "]\n";
     size_t at = 0;
     for (size_t i = 0; i <= nth; ++i) {
-        at = out.find("[MFD " + name + "]\n", i == 0 ? 0 : at + 1);
+        at = out.find(heading, i == 0 ? 0 : at + 1);
         if (at == std::string::npos)
             return std::string();
     }
@@ -100,13 +103,32 @@ TEST(KelvaneSim, HelpNamesTheOptionsAndEveryCommand) {
     ScratchFolder folder;
     const RunResult r = RunSim(folder, "--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* text : {"SCENARIO",  "-e,--execute",   "--script",
-                             "--save",    "--vessels",      "--modules",
-                             "--size",    "focus NAME",     "open MFD",
-                             "close MFD", "draw MFD",       "press MFD BUTTON [EVENT]",
-                             "menu MFD",  "delete NAME",    "set NAME tank I LEVEL",
-                             "save FILE", "load FILE",      "pause",
-                             "resume",    "frame [SECONDS]"})
+    for (const char* text : {"SCENARIO",
+                             "-e,--execute",
+                             "--script",
+                             "--save",
+                             "--vessels",
+                             "--modules",
+                             "--size",
+                             "focus NAME",
+                             "open MFD",
+                             "close MFD",
+                             "draw MFD",
+                             "press MFD BUTTON [EVENT]",
+                             "menu MFD",
+                             "delete NAME",
+                             "set NAME tank I LEVEL",
+                             "save FILE",
+                             "load FILE",
+                             "pause",
+                             "resume",
+                             "frame [SECONDS]",
+                             "window open NAME",
+                             "window size NAME WxH",
+                             "window choose NAME",
+                             "window stick NAME on|off",
+                             "window close NAME",
+                             "quit fast [FILE]"})
         EXPECT_NE(r.out.find(text), std::string::npos) << text;
 }
 
@@ -147,6 +169,23 @@ TEST(KelvaneSim, BadCommandsAreClearErrorsWithANonZeroExit) {
                        "found 'soon'"},
         {"load missing.scn",
          "-e:1: missing.scn: cannot read the scenario: No such file or directory"},
+        {"draw W1", "-e:1: unknown display 'W1' (expected Left, Right, an id 0 to 11 or an open "
+                    "window's name; the displays named 3 to 12 are ids 2 to 11)"},
+        {"window close W1", "-e:1: no window named W1 (no window is open)"},
+        {"window open W1; window choose W2", "-e:1: no window named W2 (the open windows are W1)"},
+        {"window open W1; window open W1", "-e:1: window W1 is open already"},
+        {"window open Left", "-e:1: a window's name is one word of at most 31 characters that is "
+                             "no display's name, found 'Left'"},
+        {"window open W1; window size W1 1025x300",
+         "-e:1: each side of the display is from 128 to 1024 pixels, found '1025x300'"},
+        {"window open W1; window size W1 wide",
+         "-e:1: expected WxH, such as 320x240, found 'wide'"},
+        {"window open W1; window stick W1 yes",
+         "-e:1: expected 'on' or 'off' after the window's name, found 'yes'"},
+        {"window fly W1", "-e:1: unknown command 'window fly' (the commands are focus, open, "
+                          "close, draw, pause, resume, frame, press, menu, delete, set, png, save, "
+                          "load, window open, window size, window choose, window stick, window "
+                          "close, quit fast)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
@@ -479,6 +518,40 @@ TEST(KelvaneSim, ClosedAndOpenDisplaysOfOneVesselComeBackFromTheirBlocks) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Listing(r.out, "Right"), right);
     EXPECT_EQ(Listing(r.out, "Left"), left);
+}
+
+// Windows as a pilot meets them, run by the program (and so under the sanitizers in their build):
+// a window chosen again and a cockpit display on its vessel keep their own settings; a window's
+// settings survive a save and come back to a window opened after the load; the vessel a window
+// shows is deleted while it shows it; and the run ends with the fast shutdown.
+TEST(KelvaneSim, WindowsAndAFastShutdownAsAPilotMeetsThem) {
+    ScratchFolder folder;
+    RunResult r = RunSim(folder, "-e 'window open W1; press W1 0; window choose W1; open Left; "
+                                 "press Left 2; draw W1; draw Left; save one.scn'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(Listing(r.out, "Window W1").find("KelvaneMFD: Tanks\n"), std::string::npos);
+    EXPECT_NE(Listing(r.out, "Window W1").find("Full Mass: 12.90 Mg\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(Listing(r.out, "Left").find("Dry Mass:      1.100e+004 kg\n"), std::string::npos);
+
+    r = RunSim(folder, "one.scn -e 'close Left; window open W2; draw W2; focus PB-01; "
+                       "window open W3; window stick W3 on; window size W3 320x200; "
+                       "focus GL-01; delete PB-01; draw W3; quit fast two.scn'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(Listing(r.out, "Window W2").find("KelvaneMFD: Tanks\n"), std::string::npos) << r.out;
+    EXPECT_NE(Listing(r.out, "Window W3").find("Name: GL-01\n"), std::string::npos) << r.out;
+    const std::string saved = ReadText(folder.Path("two.scn"));
+    EXPECT_EQ(saved.find("BEGIN_MFD"), std::string::npos) << saved; // no cockpit display open
+    EXPECT_NE(saved.find("    PARAMETERSMODE TANKS\n"), std::string::npos) << saved;
+
+    // Nothing runs after the fast shutdown; a --save given as well is not done, and says so.
+    r = RunSim(folder, "-e 'quit fast; draw Left' --save three.scn");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "kelvane-sim: warning: --save is not done: 'quit fast' ended the run (give "
+                     "quit fast the file instead)\n");
+    EXPECT_FALSE(FileExists(folder.Path("three.scn")));
 }
 
 } // namespace
