@@ -29,9 +29,9 @@ RELEASE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(RELEASE)
 EDITIONS = ("x86", "x64")
 
-# The manual's figures: name, kelvane-sim script that sets the Left display up, caption. The
-# sample's vessels: GL-01 (DeltaGlider, full), PB-01 (ShuttlePB, 65 %), SH-01 (ShuttleA, main
-# tank 80 %).
+# The manual's figures: name, kelvane-sim script that sets the display up, caption, and the
+# display drawn (the Left one unless an external window's name is given). The sample's vessels:
+# GL-01 (DeltaGlider, full), PB-01 (ShuttlePB, 65 %), SH-01 (ShuttleA, main tank 80 %).
 FIGURES = [
     ("mass-si", "open Left",
      "GL-01, a Delta-glider with full tanks: the MASS page in SI notation, in grams with prefixes"),
@@ -53,6 +53,8 @@ FIGURES = [
      "GL-01's engine 8, a pitch thruster, with the angular acceleration in degrees"),
     ("engines-exp", "focus SH-01; open Left; press Left 0; press Left 0; press Left 2",
      "SH-01's main engine in exponent notation, the thrust in kN"),
+    ("window", "focus PB-01; window open W1; window size W1 400x240; press W1 0",
+     "PB-01's TANKS page in an external MFD window 400 pixels wide and 240 high", "W1"),
 ]
 
 
@@ -76,15 +78,15 @@ def version_of(sim):
     return match.group(1)
 
 
-def frame_rows(listing):
+def frame_rows(listing, heading="[MFD Left]"):
     """The rows of the one drawn display in a kelvane-sim listing, and its button labels."""
     lines = listing.split("\n")
-    if "[MFD Left]" not in lines:
-        raise PackageError("kelvane-sim drew no Left display")
-    start = lines.index("[MFD Left]") + 1
+    if heading not in lines:
+        raise PackageError("kelvane-sim drew no %s" % heading)
+    start = lines.index(heading) + 1
     end = next((i for i in range(start, len(lines)) if lines[i].startswith("[buttons]")), None)
     if end is None:
-        raise PackageError("kelvane-sim's Left display has no button labels")
+        raise PackageError("kelvane-sim's %s has no button labels" % heading)
     return lines[start:end], lines[end].split()[1:]
 
 
@@ -98,10 +100,12 @@ def png_size(path):
 
 def make_figures(sim, folder):
     figures = {}
-    for name, script, caption in FIGURES:
+    for name, script, caption, *window in FIGURES:
         picture = os.path.join(folder, name + ".png")
-        listing = run([sim, "--size", "256x256", "-e", script + "; draw Left; png Left " + picture])
-        rows, labels = frame_rows(listing)
+        shown = window[0] if window else "Left"
+        listing = run([sim, "--size", "256x256", "-e",
+                       "%s; draw %s; png %s %s" % (script, shown, shown, picture)])
+        rows, labels = frame_rows(listing, "[Window %s]" % shown if window else "[MFD Left]")
         figures[name] = {"rows": rows, "labels": labels, "caption": caption,
                          "size": png_size(picture)}
     return figures
@@ -277,7 +281,7 @@ def main():
             common = {"Doc/Kelvane/manual.html": manual_path,
                       "Doc/Kelvane/CHANGES.txt": changes_path,
                       "Doc/Kelvane/LICENSE.txt": os.path.join(ROOT, "LICENSE")}
-            for name, _, _ in FIGURES:
+            for name, *_ in FIGURES:
                 common["Doc/Kelvane/pictures/%s.png" % name] = os.path.join(pictures,
                                                                             name + ".png")
             scenarios = os.path.join(RELEASE, "scenarios")
