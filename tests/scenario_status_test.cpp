@@ -318,7 +318,8 @@ TEST_F(StateBlockTest, FreeAndWindowRecordsAreWrittenInOrderAndCockpitOnesSkippe
                      "  END_KX_MFD_INFO "};
     };
     Lines expected = block("Alpha", "0", "1", "SI");
-    for (const Lines& more : {block("Beta", "0", "-1921372608", "EXP"), block("Beta", "2", "2", "SI")})
+    for (const Lines& more :
+         {block("Beta", "0", "-1921372608", "EXP"), block("Beta", "2", "2", "SI")})
         expected.insert(expected.end(), more.begin(), more.end());
     Lines saved = Save();
     EXPECT_EQ(saved, expected);
