@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Runs the stand-in orbiter.exe of one edition under Wine: 32-bit Wine for the x86 build, 64-bit
 # Wine for the x64 one. It loads Modules/Plugin/Kelvane.dll from beside itself, drives it as the
-# simulator does and prints what the display drew. The test fails when the run fails one of its
-# checks, when its transcript differs from windows/smoke/expected-transcript.txt (the same for
-# both editions; the steps are windows/smoke/steps.txt, built into orbiter.exe), when Wine reports an import it cannot resolve (Windows would refuse such a
-# DLL), or when the drawn frames differ from what kelvane-sim, the native stand-in host, prints
-# for the same vessels, buttons and scenario, or when the Launchpad's Modules tab, listed by the
-# same orbiter.exe, differs from windows/smoke/expected-launchpad.txt.
+# simulator does (cockpit displays, then in a new session external windows, and at the end the
+# fast shutdown, which unloads the module with the displays open) and prints what the displays
+# drew. The test fails when the run fails one of its checks, when its transcript differs from
+# windows/smoke/expected-transcript.txt (the same for both editions; the steps are
+# windows/smoke/steps.txt, built into orbiter.exe), when Wine reports an import it cannot
+# resolve (Windows would refuse such a DLL), or when the drawn frames, of cockpit displays and
+# windows, differ from what kelvane-sim, the native stand-in host, prints for the same vessels,
+# buttons and scenarios, or when the Launchpad's Modules tab, listed by the same orbiter.exe,
+# differs from windows/smoke/expected-launchpad.txt.
 #   windows/smoke_test.sh [BUILD_DIR] [--regenerate]     (default: build-windows/x64)
 # --regenerate rewrites the expected transcript and listing from this run (review the difference
 # before committing it). KELVANE_NATIVE_BUILD names the native build with kelvane-sim (default: build).
@@ -84,14 +87,17 @@ elif ! sed "s/@VERSION@/$version/g" "$expected_launchpad" | diff -u - "$out/laun
   failed=yes
 fi
 
-# The frames as the display drew them: from "[MFD ...]" to "[buttons] ...".
-frames() { awk '/^\[MFD /{on=1} on{print} /^\[buttons\]/{on=0}' "$1"; }
+# The frames as the displays drew them: from "[MFD ...]" or "[Window ...]" to "[buttons] ...".
+frames() { awk '/^\[(MFD|Window) /{on=1} on{print} /^\[buttons\]/{on=0}' "$1"; }
 frames "$out/transcript.txt" >"$out/frames-wine.txt"
 sim=$native/sim/kelvane-sim
 if [ -x "$sim" ]; then
-  # The stand-in orbiter.exe's steps without its own checks and headings: kelvane-sim's script.
+  # The stand-in orbiter.exe's steps without its own steps and headings, and with the steps
+  # that are kelvane-sim's alone: kelvane-sim's script.
   grep -Ev '^[[:space:]]*(host[[:space:]]|==)' "$smoke/steps.txt" |
-    sed "s|@SCENARIO@|\"$smoke/status-and-state.scn\"|" >"$out/kelvane-sim-steps.txt"
+    sed -e 's/^[[:space:]]*sim[[:space:]]\{1,\}//' \
+      -e "s|@SCENARIO@|\"$smoke/status-and-state.scn\"|" \
+      -e "s|@NEXT_SESSION@|\"$smoke/next-session.scn\"|" >"$out/kelvane-sim-steps.txt"
   "$sim" --size 256x256 --script "$out/kelvane-sim-steps.txt" >"$out/kelvane-sim.txt"
   frames "$out/kelvane-sim.txt" >"$out/frames-native.txt"
   if ! diff -u "$out/frames-native.txt" "$out/frames-wine.txt" >"$out/frames.diff"; then
@@ -99,7 +105,7 @@ if [ -x "$sim" ]; then
     cat "$out/frames.diff" >&2
     failed=yes
   else
-    frames=$(grep -c '^\[MFD ' "$out/frames-wine.txt")
+    frames=$(grep -Ec '^\[(MFD|Window) ' "$out/frames-wine.txt")
     echo "smoke test ($edition): $frames frames drawn under Wine equal kelvane-sim's"
   fi
 elif [ -n "${CI:-}" ]; then
@@ -118,5 +124,5 @@ echo "smoke test ($edition): the host's log:"
 sed -n 's/^log: /  /p' "$out/transcript.txt"
 echo "smoke test ($edition): the Launchpad's Modules tab:"
 sed -n '/^category\|^  module/s/^/  /p' "$out/launchpad.txt"
-grep -E "^(== a press while|frame:|dynamic_cast)" "$out/transcript.txt" | sed 's/^/  /'
+grep -E "^(== a press while|frame:|dynamic_cast|quit fast:)" "$out/transcript.txt" | sed 's/^/  /'
 echo "smoke test ($edition): passed; pictures of the frames in $out/frames"

@@ -149,7 +149,7 @@ unsigned PixelOf(COLORREF colour) {
 
 } // namespace
 
-void PrintFrame(const DrawnFrame& frame, const char* displayName, int cw, int ch,
+void PrintFrame(const DrawnFrame& frame, const char* heading, int cw, int ch,
                 const char* const (&labels)[4]) {
     const int kRows = 40, kColumns = 128;
     static char cells[kRows][kColumns + 1];
@@ -171,7 +171,7 @@ void PrintFrame(const DrawnFrame& frame, const char* displayName, int cw, int ch
         if (row + 1 > rowCount)
             rowCount = row + 1;
     }
-    Say("[MFD %s]", displayName);
+    Say("[%s]", heading);
     for (int r = 0; r < rowCount; ++r) {
         int end = kColumns;
         while (end > 0 && cells[r][end - 1] == ' ')

@@ -20,9 +20,9 @@ struct DisplaySurface {
 bool CreateSurface(DisplaySurface& surface, int width, int height, int cw, int ch);
 void DestroySurface(DisplaySurface& surface);
 
-// Prints the frame as "[MFD name]", its rows, "[buttons]" and the four labels (the stand-in
-// simulator's listing), then every run at its pixel position.
-void PrintFrame(const DrawnFrame& frame, const char* displayName, int cw, int ch,
+// Prints the frame as "[heading]" ("MFD Left", "Window W1"), its rows, "[buttons]" and the four
+// labels (the stand-in simulator's listing), then every run at its pixel position.
+void PrintFrame(const DrawnFrame& frame, const char* heading, int cw, int ch,
                 const char* const (&labels)[4]);
 // Every run left pixels of its own colour on the surface within its row of cells.
 void CheckInk(const DrawnFrame& frame, const DisplaySurface& surface, int cw, int ch);

@@ -1,6 +1,7 @@
 // The smoke run: the steps of windows/smoke/steps.txt, built into the executable, run one by one.
 // Each step is a kelvane-sim script command, which this host runs its own way with the same
-// effect on the display, or a "host" check that only this host makes.
+// effect on the display, or a "host" check that only this host makes; a "sim" step is
+// kelvane-sim's alone. The run ends with the fast shutdown, after which no step may follow.
 #include "standin/module_driver.h"
 #include "standin/run_modes.h"
 #include "standin/scenario_text.h"
@@ -17,6 +18,10 @@ namespace standin {
 namespace {
 
 host_model::HostState& gHost = host_model::gHost;
+using host_model::ExternalWindow;
+
+// Each display's size, in the cockpit and in a new window, as kelvane-sim is run with.
+const DWORD kDisplaySize = 256;
 
 const int kMaxWords = 4;
 struct Step {
@@ -73,6 +78,24 @@ int OpenDisplayOf(const Step& step, int word) {
     return id;
 }
 
+// The display a step's word names: an open window's, else an open cockpit display. Its display
+// is null (with a failure) when it names none.
+NamedDisplay NamedOf(const Step& step, int word) {
+    const char* name = word < step.wordCount ? step.words[word] : "";
+    NamedDisplay none = {nullptr, name, false};
+    if (ExternalWindow* window = host_model::FindExternalWindow(name)) {
+        if (!window->shown)
+            Fail("step on line %d: window %s shows no display", step.line, name);
+        return WindowDisplayNamed(*window);
+    }
+    if (host_model::DisplayIdNamed(name) < 0) {
+        Fail("step on line %d: expected Left, Right or an open window's name", step.line);
+        return none;
+    }
+    const int id = OpenDisplayOf(step, word);
+    return id >= 0 ? CockpitDisplayNamed(id) : none;
+}
+
 Vessel* VesselOf(const Step& step) {
     Vessel* vessel = step.wordCount > 1 ? host_model::FindVessel(step.words[1]) : nullptr;
     if (!vessel)
@@ -111,19 +134,67 @@ void ReadDisplayBlocks() {
 
 void DeleteVessel(const Step& step) {
     if (Vessel* vessel = VesselOf(step)) {
-        Say("delete %s: %s", vessel->Name(),
+        char what[80];
+        host_model::FormatText(what, sizeof what, "delete %s", vessel->Name());
+        const WindowVessels before = NoteWindowVessels();
+        Say("%s: %s", what,
             host_model::DeleteVessel(vessel) ? "opcDeleteVessel, then it went"
                                              : "the last vessel stays");
+        SayWindowMoves(what, before); // the windows that showed it are on the focus now
     }
 }
 
-void Unload() {
-    const int modeId = gHost.modeCount - 1;
-    const BOOL freed = FreeLibrary(gModule);
-    Say("FreeLibrary: %s; mode %s", freed ? "unloaded" : "failed",
-        modeId >= 0 && !gHost.modes[modeId].registered ? "unregistered" : "still registered");
-    if (modeId < 0 || gHost.modes[modeId].registered)
-        Fail("ExitModule did not unregister the mode");
+// "WxH", each side 128 to 1024 pixels, as kelvane-sim takes a window's size.
+bool ReadSize(const char* text, DWORD& width, DWORD& height) {
+    unsigned w = 0, h = 0;
+    char after = '\0';
+    if (sscanf(text, "%ux%u%c", &w, &h, &after) != 2 || w < 128 || w > 1024 || h < 128 || h > 1024)
+        return false;
+    width = static_cast<DWORD>(w);
+    height = static_cast<DWORD>(h);
+    return true;
+}
+
+// kelvane-sim's "window VERB NAME ...": the stock ExtMFD plug-in's windows.
+void RunWindowStep(const Step& step) {
+    const char* what = step.wordCount > 1 ? step.words[1] : "";
+    const char* name = step.wordCount > 2 ? step.words[2] : "";
+    const bool twoMore = strcmp(what, "size") == 0 || strcmp(what, "stick") == 0;
+    if (step.wordCount != (twoMore ? 4 : 3)) {
+        Fail("step on line %d: expected 'window %s NAME%s'", step.line, what,
+             strcmp(what, "size") == 0    ? " WxH"
+             : strcmp(what, "stick") == 0 ? " on|off"
+                                          : "");
+        return;
+    }
+    if (strcmp(what, "open") == 0) {
+        OpenWindow(name, kDisplaySize, kDisplaySize);
+        return;
+    }
+    ExternalWindow* window = host_model::FindExternalWindow(name);
+    if (!window) {
+        Fail("step on line %d: no open window %s", step.line, name);
+        return;
+    }
+    DWORD width = 0, height = 0;
+    if (strcmp(what, "size") == 0) {
+        if (ReadSize(step.words[3], width, height))
+            ResizeWindow(*window, width, height);
+        else
+            Fail("step on line %d: expected WxH, each side 128 to 1024", step.line);
+    } else if (strcmp(what, "choose") == 0) {
+        ChooseWindowMode(*window);
+    } else if (strcmp(what, "stick") == 0) {
+        const bool on = strcmp(step.words[3], "on") == 0;
+        if (on || strcmp(step.words[3], "off") == 0)
+            StickWindow(*window, on);
+        else
+            Fail("step on line %d: expected on or off", step.line);
+    } else if (strcmp(what, "close") == 0) {
+        CloseWindow(*window);
+    } else {
+        Fail("step on line %d: no window step '%s'", step.line, what);
+    }
 }
 
 void RunHostStep(const Step& step) {
@@ -173,6 +244,8 @@ void RunHostStep(const Step& step) {
             Say("new session: %s (%s)", gHost.vessels[i]->Name(), gHost.vessels[i]->ClassName());
     } else if (strcmp(what, "unload") == 0) {
         Unload();
+    } else if (strcmp(what, "window-blocks") == 0) {
+        CheckWindowBlocks();
     } else {
         Fail("step on line %d: no host step '%s'", step.line, what);
     }
@@ -183,23 +256,28 @@ void RunStep(const Step& step) {
     int id = -1;
     if (strcmp(verb, "host") == 0) {
         RunHostStep(step);
+    } else if (strcmp(verb, "sim") == 0) {
+        // kelvane-sim's alone: it reaches what this host's own steps did.
     } else if (strcmp(verb, "open") == 0) {
         if ((id = DisplayOf(step, 1)) >= 0)
-            OpenDisplay(id, 256, 256);
+            OpenDisplay(id, kDisplaySize, kDisplaySize);
     } else if (strcmp(verb, "close") == 0) {
         if ((id = DisplayOf(step, 1)) >= 0)
             CloseDisplay(id);
     } else if (strcmp(verb, "draw") == 0) {
-        if ((id = OpenDisplayOf(step, 1)) >= 0)
-            Draw(id, *step.comment ? step.comment : "frame");
+        const NamedDisplay display = NamedOf(step, 1);
+        if (display.display)
+            Draw(display, *step.comment ? step.comment : "frame");
     } else if (strcmp(verb, "press") == 0) {
+        const NamedDisplay display = NamedOf(step, 1);
         const int button = ButtonOf(step, 2);
-        if ((id = OpenDisplayOf(step, 1)) >= 0 && button >= 0)
-            Press(id, button);
+        if (display.display && button >= 0)
+            Press(display, button);
     } else if (strcmp(verb, "menu") == 0) {
-        if ((id = OpenDisplayOf(step, 1)) >= 0) {
+        const NamedDisplay display = NamedOf(step, 1);
+        if (display.display) {
             const MFDBUTTONMENU* menu = nullptr;
-            const int entries = gHost.displays[id]->mfd->ButtonMenu(&menu);
+            const int entries = display.display->mfd->ButtonMenu(&menu);
             for (int i = 0; menu && i < entries; ++i)
                 Say("menu %d: %s", i, menu[i].line1 ? menu[i].line1 : "");
         }
@@ -210,8 +288,22 @@ void RunStep(const Step& step) {
     } else if (strcmp(verb, "load") == 0) {
         ReadDisplayBlocks();
     } else if (strcmp(verb, "focus") == 0) {
-        if (Vessel* vessel = VesselOf(step))
+        if (Vessel* vessel = VesselOf(step)) {
+            char what[80];
+            host_model::FormatText(what, sizeof what, "focus %s", vessel->Name());
+            const WindowVessels before = NoteWindowVessels();
             host_model::SetFocus(vessel); // the open displays close and open again on it
+            SayWindowMoves(what, before); // then the windows that follow the focus move
+        }
+    } else if (strcmp(verb, "delete") == 0) {
+        DeleteVessel(step);
+    } else if (strcmp(verb, "window") == 0) {
+        RunWindowStep(step);
+    } else if (strcmp(verb, "quit") == 0) {
+        if (step.wordCount == 2 && strcmp(step.words[1], "fast") == 0)
+            QuitFast();
+        else
+            Fail("step on line %d: expected 'quit fast' (this host saves into no file)", step.line);
     } else {
         Fail("step on line %d: no step '%s'", step.line, verb);
     }
@@ -277,10 +369,15 @@ int RunSmokeSteps(const char* expectPath) {
             memcpy(text, at, length);
             text[length] = '\0';
             Step step;
-            if (strncmp(text, "== ", 3) == 0)
-                Say("%s", text);
-            else if (ParseStep(text, line, step))
-                RunStep(step);
+            const bool heading = strncmp(text, "== ", 3) == 0;
+            if (heading || ParseStep(text, line, step)) {
+                if (gHost.processEnded)
+                    Fail("step on line %d: the fast shutdown ended the process before it", line);
+                else if (heading)
+                    Say("%s", text);
+                else
+                    RunStep(step);
+            }
         }
         at += length + (end ? 1 : 0);
     }
