@@ -21,7 +21,7 @@ Instrument& Require(int id) {
     return *host_model::CockpitDisplay(id);
 }
 
-// Window ids as a host's heap hands out addresses: new for every window of the process, taken in
+// Window ids as a host's heap hands out addresses: new for every window of the run, taken in
 // turn from two ranges, one of them at 2^31 and above, where an id is negative as a 32-bit int.
 UINT g_windowsMade = 0;
 
@@ -67,8 +67,11 @@ std::string ScheduledRedraw::Heading() const {
     return id < 0 ? DisplayRef::Window(window).Heading() : DisplayRef(id).Heading();
 }
 
+// Window ids start again with each host, so that a run gives the module the same ids whatever
+// ran before it in the process.
 Host::Host() {
     host_model::StartHost("kelvane-sim", kDisplayCount);
+    g_windowsMade = 0;
 }
 
 Host::~Host() {

@@ -1,21 +1,28 @@
 // A long random life of the module in the stand-in host, with a small model beside it of what a
-// pilot and the scenario file see: which settings a display shows when it opens, what a click
-// shows next, what a redraw repairs and what a scenario carries. The model keeps settings the way
-// the scenario file does, by vessel and display id, not the way the module does; after every
-// step the two must agree.
+// pilot and the scenario file see: which settings a display shows when it opens, in the cockpit
+// or in an external window, what a click shows next, what a redraw repairs and what a scenario
+// carries. The model keeps settings the way the scenario file does, by vessel and display id, not
+// the way the module does; after every step the two must agree. Each run ends with the
+// simulator's fast shutdown.
 #include "module_fixture.h"
 
 #include "sim/session.h"
 
 #include <strings.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <random>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -109,31 +116,74 @@ struct VesselShape {
 // Where settings are kept: for a vessel, under a display id.
 using Slot = std::pair<std::string, int>;
 
+// Where a display is: in the cockpit, by id, or in an external window, by the window's name.
+struct Place {
+    int cockpit = -1; // 0 … 11; -1 for a window
+    std::string window;
+
+    static Place Cockpit(int id) { return {id, {}}; }
+    static Place Window(const std::string& name) { return {-1, name}; }
+    bool operator==(const Place& o) const { return cockpit == o.cockpit && window == o.window; }
+    sim::DisplayRef Ref() const {
+        return cockpit >= 0 ? sim::DisplayRef(cockpit) : sim::DisplayRef::Window(window);
+    }
+    std::string Name() const { return cockpit >= 0 ? std::to_string(cockpit) : "window " + window; }
+};
+
 class Model {
 public:
     struct Kept {
         Settings settings;
-        long made;       // the module lists kept settings in the order they came to be
-        int holder = -1; // the open display holding them, -1 when none does
+        long made;        // the module lists kept settings in the order they came to be
+        long holder = -1; // the open display holding them (by when it opened), -1 when none does
     };
     struct Display {
+        Place place;
+        int id; // what the host gave the module: the cockpit's id, or the window's address
         Slot shows;
-        long opened; // and open displays in the order they opened
+    };
+    struct Window {
+        std::string name;
+        int id;
+        std::string vessel;
+        bool stuck;
+        DWORD width, height;
     };
 
     std::map<Slot, Kept> kept;
-    std::map<int, Display> open; // by display id
+    // By when they opened: two displays may stand for one place, and share an id, for a moment.
+    std::map<long, Display> open;
+    std::vector<Window> windows; // in the order they opened
     std::map<std::string, VesselShape> shapes;
     std::map<std::string, std::vector<double>> levels;
+    size_t handedOn = 0; // closes that passed what they held to another display
 
-    bool IsOpen(int id) const { return open.count(id) != 0; }
-    const Slot& ShownBy(int id) const { return open.at(id).shows; }
-    Settings& SettingsOf(int id) { return kept.at(ShownBy(id)).settings; }
+    // The display open at a place, -1 when none is; between steps a place has at most one.
+    long At(const Place& place) const {
+        for (const auto& [display, d] : open)
+            if (d.place == place)
+                return display;
+        return -1;
+    }
+    bool IsOpen(int id) const { return At(Place::Cockpit(id)) >= 0; }
+    const Slot& ShownBy(long display) const { return open.at(display).shows; }
+    Settings& SettingsOf(long display) { return kept.at(ShownBy(display)).settings; }
+    bool HeldByWindow(const Kept& k) const {
+        return k.holder >= 0 && open.at(k.holder).place.cockpit < 0;
+    }
+
+    Window* FindWindow(const std::string& name) {
+        for (Window& w : windows)
+            if (w.name == name)
+                return &w;
+        return nullptr;
+    }
 
     // A display opens on a vessel: it shows the vessel's settings for its id, taking them from a
     // display that holds them; else the earliest that no display holds, under the id they were
     // kept for; else new settings for its id.
-    void Open(int id, const std::string& vessel) {
+    long Open(const Place& place, int id, const std::string& vessel) {
+        const long display = clock++;
         Slot slot{vessel, id};
         if (!kept.count(slot)) {
             const Kept* earliest = nullptr;
@@ -146,29 +196,70 @@ public:
             if (!earliest)
                 kept[slot] = Kept{Settings{}, clock++};
         }
-        kept[slot].holder = id;
-        open[id] = Display{slot, clock++};
+        kept[slot].holder = display;
+        open[display] = Display{place, id, slot};
+        return display;
     }
 
     // A display closes: what it held passes to the earliest opened display that shows it too,
     // or is held by none.
-    void Close(int id) {
-        const Slot slot = ShownBy(id);
-        open.erase(id);
-        Release(slot, id);
+    void Close(long display) {
+        const Slot slot = ShownBy(display);
+        open.erase(display);
+        Release(slot, display);
     }
 
-    // A vessel goes, with everything kept for it and its displays.
-    void DeleteVessel(const std::string& vessel) {
-        for (auto it = open.begin(); it != open.end();)
-            it = it->second.shows.first == vessel ? open.erase(it) : std::next(it);
+    // The host puts a new display in a window (on the same vessel or another) before the old
+    // one closes, with the window's one id.
+    void Replace(Window& w, const std::string& vessel) {
+        const long old = At(Place::Window(w.name));
+        w.vessel = vessel;
+        Open(Place::Window(w.name), w.id, vessel);
+        Close(old);
+    }
+
+    // A resize: the window's display closes first, then one opens at the new size.
+    void Reopen(Window& w, DWORD width, DWORD height) {
+        Close(At(Place::Window(w.name)));
+        w.width = width;
+        w.height = height;
+        Open(Place::Window(w.name), w.id, w.vessel);
+    }
+
+    // The focus moves to another vessel: every cockpit display closes and opens again there, by
+    // id; then each window that follows the focus moves there, in opening order. Gives how many
+    // windows moved.
+    size_t MoveFocus(const std::string& vessel) {
+        std::vector<int> ids;
+        for (int id = 0; id < MAXMFD; ++id)
+            if (IsOpen(id))
+                ids.push_back(id);
+        for (int id : ids)
+            Close(At(Place::Cockpit(id)));
+        for (int id : ids)
+            Open(Place::Cockpit(id), id, vessel);
+        size_t moved = 0;
+        for (Window& w : windows)
+            if (!w.stuck && w.vessel != vessel) {
+                Replace(w, vessel);
+                ++moved;
+            }
+        return moved;
+    }
+
+    // A vessel goes with everything kept for it; then each window showing it, stuck or not,
+    // moves to the focus.
+    void DeleteVessel(const std::string& vessel, const std::string& focus) {
         for (auto it = kept.begin(); it != kept.end();)
             it = it->first.first == vessel ? kept.erase(it) : std::next(it);
+        for (Window& w : windows)
+            if (w.vessel == vessel)
+                Replace(w, focus);
     }
 
     // A display whose own status block names another id moves to its vessel's settings for that
     // id (new ones if there are none) and holds them; those it leaves are free if it held them.
-    void MoveTo(int display, int id) {
+    void MoveTo(long display, int id) {
         const Slot from = ShownBy(display);
         const Slot to{from.first, id};
         if (!kept.count(to))
@@ -180,17 +271,17 @@ public:
         Release(from, display);
     }
 
-    // `display` no longer shows `slot`.
-    void Release(const Slot& slot, int display) {
-        Kept& k = kept.at(slot);
-        if (k.holder != display)
+    // `display` no longer shows `slot`. Settings that went with their vessel are no one's.
+    void Release(const Slot& slot, long display) {
+        auto k = kept.find(slot);
+        if (k == kept.end() || k->second.holder != display)
             return;
-        k.holder = -1;
-        long earliest = 0;
-        for (const auto& [id, d] : open)
-            if (d.shows == slot && (k.holder < 0 || d.opened < earliest)) {
-                k.holder = id;
-                earliest = d.opened;
+        k->second.holder = -1;
+        for (const auto& [other, d] : open) // the earliest opened first
+            if (d.shows == slot) {
+                k->second.holder = other;
+                ++handedOn;
+                break;
             }
     }
 
@@ -202,18 +293,18 @@ public:
 
     // A page showing a tank or thruster the vessel does not have shows the first one, and keeps
     // it selected.
-    void Redraw(int id) {
-        Settings& s = SettingsOf(id);
-        const VesselShape& shape = shapes[ShownBy(id).first];
+    void Redraw(long display) {
+        Settings& s = SettingsOf(display);
+        const VesselShape& shape = shapes[ShownBy(display).first];
         if (s.page == kTanks && s.tank >= shape.tanks)
             s.tank = 0;
         if (s.page == kEngines && s.engine >= shape.thrusters)
             s.engine = 0;
     }
 
-    bool Press(int id, int button, int event) {
-        const VesselShape& shape = shapes[ShownBy(id).first];
-        return Click(SettingsOf(id), button, event, shape.tanks, shape.thrusters);
+    bool Press(long display, int button, int event) {
+        const VesselShape& shape = shapes[ShownBy(display).first];
+        return Click(SettingsOf(display), button, event, shape.tanks, shape.thrusters);
     }
 
     // The kept settings in the module's order.
@@ -395,6 +486,13 @@ std::vector<std::string> SplitText(const std::string& text) {
     return lines;
 }
 
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
 bool ContainsRun(const std::vector<std::string>& lines, const std::vector<std::string>& run) {
     return std::search(lines.begin(), lines.end(), run.begin(), run.end()) != lines.end();
 }
@@ -412,7 +510,7 @@ protected:
     }
 
     void TearDown() override {
-        session.reset(); // ends the session: displays close, vessels go
+        session.reset(); // ends the session: displays close, vessels go (not after a fast shutdown)
         ModuleTest::TearDown();
     }
 
@@ -434,9 +532,20 @@ protected:
 
     std::string FocusName() const { return host.Focus() ? host.Focus()->Name() : std::string(); }
 
-    KelvaneMfd* DisplayOf(int id) { return static_cast<KelvaneMfd*>(host.DisplayAt(id)->mfd); }
+    // The host's record of the display at a place; null when none is open there.
+    sim::Instrument* InstrumentAt(const Place& place) {
+        if (place.cockpit >= 0)
+            return host.DisplayAt(place.cockpit);
+        const sim::ExternalWindow* w = host_model::FindExternalWindow(place.window.c_str());
+        return w ? w->shown : nullptr;
+    }
 
-    std::vector<int> OpenIds() const {
+    KelvaneMfd* DisplayOf(const Place& place) {
+        const sim::Instrument* shown = InstrumentAt(place);
+        return shown ? static_cast<KelvaneMfd*>(shown->mfd) : nullptr;
+    }
+
+    std::vector<int> CockpitIds() const {
         std::vector<int> ids;
         for (int id = 0; id < MAXMFD; ++id)
             if (model.IsOpen(id))
@@ -444,12 +553,22 @@ protected:
         return ids;
     }
 
+    // Any open display, in the cockpit or in a window; -1 when none is.
+    long PickDisplay() {
+        if (model.open.empty())
+            return -1;
+        return std::next(model.open.begin(), static_cast<long>(Pick(model.open.size())))->first;
+    }
+
     // Loads a scenario with the session, and the model from what the scenario carries, in the
-    // host's order: the old session ends (displays close by id, vessels go), the ships come,
-    // then the module's block, then the displays, each reading the lines after its MODE line.
+    // host's order: the old session ends (displays and windows close, vessels go), the ships
+    // come, then the module's block, then the displays, each reading the lines after its MODE
+    // line. No window comes back.
     void Load(const ScenarioPlan& plan, const std::string& text) {
+        sessionsEndedWithWindows += !model.windows.empty();
         model.open.clear();
         model.kept.clear();
+        model.windows.clear();
         session->LoadText(text, "");
         ASSERT_EQ(host.Vessels().size(), plan.ships.size());
         for (size_t i = 0; i < plan.ships.size(); ++i) {
@@ -471,10 +590,10 @@ protected:
                     ASSERT_TRUE(model.Load({ship.name, block.id, block.settings})) << History();
                 }
         for (const DisplayPlan& d : plan.displays) {
-            model.Open(d.id, plan.focus);
-            if (!StatusIsOwn(model.ShownBy(d.id).second, d.writtenId))
-                model.MoveTo(d.id, d.writtenId);
-            model.SettingsOf(d.id) = d.settings;
+            const long display = model.Open(Place::Cockpit(d.id), d.id, plan.focus);
+            if (!StatusIsOwn(model.ShownBy(display).second, d.writtenId))
+                model.MoveTo(display, d.writtenId);
+            model.SettingsOf(display) = d.settings;
         }
         loadedRecords += gRegistry->RecordCount();
     }
@@ -490,7 +609,7 @@ protected:
             return;
         }
         if (!model.IsOpen(id))
-            model.Open(id, focus);
+            model.Open(Place::Cockpit(id), id, focus);
         session->Open(id);
     }
 
@@ -501,33 +620,33 @@ protected:
             EXPECT_THROW(session->Close(id), sim::SessionError) << History();
             return;
         }
-        model.Close(id);
+        model.Close(model.At(Place::Cockpit(id)));
         session->Close(id);
     }
 
     void PressStep() {
-        const std::vector<int> open = OpenIds();
-        if (open.empty())
+        const long display = PickDisplay();
+        if (display < 0)
             return;
-        const int id = open[Pick(open.size())];
+        const Place place = model.open.at(display).place;
         const int button = static_cast<int>(Pick(16)) - 2; // -2 … 13
         const int event = static_cast<int>(Pick(64));      // any mix of the six mouse bits
-        Log("press " + std::to_string(id) + " button " + std::to_string(button) + " event " +
+        Log("press " + place.Name() + " button " + std::to_string(button) + " event " +
             std::to_string(event));
-        const bool expected = model.Press(id, button, event);
-        ASSERT_EQ(session->Press(id, button, event), expected) << History();
+        const bool expected = model.Press(display, button, event);
+        ASSERT_EQ(session->Press(place.Ref(), button, event), expected) << History();
     }
 
     void RedrawStep() {
-        const std::vector<int> open = OpenIds();
-        if (open.empty())
+        const long display = PickDisplay();
+        if (display < 0)
             return;
-        const int id = open[Pick(open.size())];
-        Log("redraw " + std::to_string(id));
-        model.Redraw(id);
-        const std::vector<std::string> rows = sim::FrameRows(session->Draw(id));
-        const std::string& vessel = model.ShownBy(id).first;
-        const Settings& s = model.SettingsOf(id);
+        const Place place = model.open.at(display).place;
+        Log("redraw " + place.Name());
+        model.Redraw(display);
+        const std::vector<std::string> rows = sim::FrameRows(session->Draw(place.Ref()));
+        const std::string& vessel = model.ShownBy(display).first;
+        const Settings& s = model.SettingsOf(display);
         static const char* const kTitles[] = {"KelvaneMFD: Mass", "KelvaneMFD: Tanks",
                                               "KelvaneMFD: Engines"};
         ASSERT_GT(rows.size(), 5u) << History();
@@ -557,51 +676,59 @@ protected:
             EXPECT_EQ(rows[5], "Engine " + std::to_string(s.engine + 1)) << History();
         }
         const char* const kThirdLabel[] = {nullptr, "TNK", "ENG"};
-        const std::optional<std::string> label = host.Label(id, 3);
+        const std::optional<std::string> label = host.Label(*InstrumentAt(place), 3);
         EXPECT_EQ(label.has_value(), kThirdLabel[s.page] != nullptr) << History();
         if (label && kThirdLabel[s.page]) {
             EXPECT_EQ(*label, kThirdLabel[s.page]) << History();
         }
     }
 
+    // A vessel goes: one that a window shows and the cockpit does not, when there is one;
+    // otherwise half the time one a window shows.
     void DeleteVesselStep() {
-        if (host.Vessels().empty())
-            return;
         const std::vector<sim::Vessel*> vessels = host.Vessels();
-        const std::string name = vessels[Pick(vessels.size())]->Name();
-        Log("delete vessel " + name + (name == FocusName() ? " (the focus)" : ""));
-        if (name == FocusName()) {
+        if (vessels.empty())
+            return;
+        std::string focus = FocusName();
+        std::string name = vessels[Pick(vessels.size())]->Name();
+        if (const Model::Window* w =
+                PickWindow([&](const Model::Window& w) { return w.vessel != focus; }))
+            name = w->vessel;
+        else if (!model.windows.empty() && Pick(2) == 0)
+            name = model.windows[Pick(model.windows.size())].vessel;
+        const bool shownAway =
+            name != focus && std::any_of(model.windows.begin(), model.windows.end(),
+                                         [&](const Model::Window& w) { return w.vessel == name; });
+        Log("delete vessel " + name +
+            (name == focus ? " (the focus)"
+             : shownAway   ? " (a window shows it)"
+                           : ""));
+        if (name == focus) {
             // The host moves the focus to another vessel first, and keeps the last one.
             if (vessels.size() == 1) {
                 EXPECT_THROW(session->DeleteVessel(name), sim::SessionError) << History();
                 return;
             }
-            const std::string next = vessels[vessels[0]->Name() == name ? 1 : 0]->Name();
-            const std::vector<int> open = OpenIds();
-            for (int id : open)
-                model.Close(id);
-            for (int id : open)
-                model.Open(id, next);
+            focus = vessels[vessels[0]->Name() == name ? 1 : 0]->Name();
+            windowsMovedByFocus += model.MoveFocus(focus);
         }
-        model.DeleteVessel(name);
+        model.DeleteVessel(name, focus);
         session->DeleteVessel(name);
+        shownVesselDeletes += shownAway;
     }
 
-    // Switching the focus to another vessel closes every display and opens it again there, by
-    // id; switching to the focused vessel changes nothing.
+    // Switching the focus to another vessel moves the cockpit's displays and the windows that
+    // follow it; switching to the focused vessel changes nothing.
     void FocusStep() {
-        if (host.Vessels().empty())
-            return;
-        sim::Vessel* vessel = host.Vessels()[Pick(host.Vessels().size())];
-        Log("focus " + std::string(vessel->Name()));
-        if (vessel->Name() != FocusName()) {
-            const std::vector<int> open = OpenIds();
-            for (int id : open)
-                model.Close(id);
-            for (int id : open)
-                model.Open(id, vessel->Name());
-        }
-        session->SetFocus(vessel->Name());
+        if (!host.Vessels().empty())
+            Focus(host.Vessels()[Pick(host.Vessels().size())]->Name());
+    }
+
+    void Focus(const std::string& vessel) {
+        Log("focus " + vessel);
+        if (vessel != FocusName())
+            windowsMovedByFocus += model.MoveFocus(vessel);
+        session->SetFocus(vessel);
     }
 
     void TankStep() {
@@ -618,58 +745,231 @@ protected:
         model.levels[vessel.Name()][tank] = level;
     }
 
-    // Saves the whole scenario and loads it again. The saved text must hold each open display's
-    // block with the status the model gives its record, and the module's block with every free
-    // record; after loading, the free records are back as they were, in order, and every display
-    // that finds its own status line shows the settings it was saved with.
-    void SaveAndLoadStep() {
-        Log("save and load");
-        const std::vector<std::string> saved = SplitText(session->SaveText());
+    // --- windows -----------------------------------------------------------------------------
 
+    static constexpr size_t kWindowNames = 18; // more than the host keeps open at once
+
+    std::string AnyWindowName() { return "W" + std::to_string(1 + Pick(kWindowNames)); }
+
+    // An open window's name; now and then any name, which may be no open window's.
+    std::string PickWindowName() {
+        if (model.windows.empty() || Pick(10) == 0)
+            return AnyWindowName();
+        return model.windows[Pick(model.windows.size())].name;
+    }
+
+    // One of the open windows `which` accepts, picked at random; null when there is none.
+    template <typename Which> const Model::Window* PickWindow(Which which) {
+        std::vector<const Model::Window*> found;
+        for (const Model::Window& w : model.windows)
+            if (which(w))
+                found.push_back(&w);
+        return found.empty() ? nullptr : found[Pick(found.size())];
+    }
+
+    // A window opens on the focus, at the session's display size, with an id of its own; the
+    // host refuses a name that is open, and a window beyond the ones it keeps.
+    void OpenWindowStep(const std::string& name) {
+        const std::string focus = FocusName();
+        Log("open window " + name + " on " + focus);
+        if (model.FindWindow(name) || model.windows.size() == size_t{host_model::kMaxWindows}) {
+            windowsRefused += !model.FindWindow(name);
+            EXPECT_THROW(session->OpenWindow(name), sim::SessionError) << History();
+            return;
+        }
+        session->OpenWindow(name);
+        const int id = static_cast<int>(session->RequireOpen(sim::DisplayRef::Window(name)).id);
+        const sim::SessionOptions& options = session->Options();
+        model.windows.push_back(
+            {name, id, focus, false, options.displayWidth, options.displayHeight});
+        model.Open(Place::Window(name), id, focus);
+        ++windowOpens;
+    }
+
+    // The pilot opens windows until the host refuses one for being one too many.
+    void FillWindowsStep() {
+        for (size_t n = 1; n <= kWindowNames; ++n) {
+            const std::string name = "W" + std::to_string(n);
+            if (model.FindWindow(name))
+                continue;
+            const bool full = model.windows.size() == size_t{host_model::kMaxWindows};
+            OpenWindowStep(name);
+            if (full || HasFailure())
+                return;
+        }
+        ADD_FAILURE() << "no window was refused\n" << History();
+    }
+
+    void ChooseWindowModeStep() {
+        const std::string name = PickWindowName();
+        Log("choose Kelvane again on window " + name);
+        Model::Window* w = model.FindWindow(name);
+        if (!w) {
+            EXPECT_THROW(session->ChooseWindowMode(name), sim::SessionError) << History();
+            return;
+        }
+        model.Replace(*w, w->vessel);
+        session->ChooseWindowMode(name);
+        ++windowRechoices;
+    }
+
+    void ResizeWindowStep() {
+        static const DWORD kSizes[][2] = {
+            {160, 160}, {256, 256}, {300, 200}, {400, 400}, {512, 384}};
+        const std::string name = PickWindowName();
+        const auto& size = kSizes[Pick(std::size(kSizes))];
+        Log("resize window " + name + " to " + std::to_string(size[0]) + "x" +
+            std::to_string(size[1]));
+        Model::Window* w = model.FindWindow(name);
+        if (!w) {
+            EXPECT_THROW(session->ResizeWindow(name, size[0], size[1]), sim::SessionError)
+                << History();
+            return;
+        }
+        model.Reopen(*w, size[0], size[1]);
+        session->ResizeWindow(name, size[0], size[1]);
+        ++windowResizes;
+    }
+
+    // Sticks a window that follows the focus, or unsticks a stuck one, which moves it to the
+    // focus when it shows another vessel; half the time one that does, if there is one.
+    void StickWindowStep() {
+        const Model::Window* away =
+            PickWindow([&](const Model::Window& w) { return w.vessel != FocusName(); });
+        const std::string name = away && Pick(2) == 0 ? away->name : PickWindowName();
+        Model::Window* w = model.FindWindow(name);
+        const bool stuck = !w || !w->stuck;
+        Log(std::string(stuck ? "stick" : "unstick") + " window " + name);
+        if (!w) {
+            EXPECT_THROW(session->StickWindow(name, stuck), sim::SessionError) << History();
+            return;
+        }
+        w->stuck = stuck;
+        if (!stuck && w->vessel != FocusName()) {
+            model.Replace(*w, FocusName());
+            ++windowsMovedByUnsticking;
+        }
+        session->StickWindow(name, stuck);
+    }
+
+    // The pilot sticks a window and flies another vessel than the window's, leaving it behind.
+    void LeaveWindowStep() {
+        if (model.windows.empty())
+            return;
+        Model::Window& w = model.windows[Pick(model.windows.size())];
+        if (!w.stuck) {
+            Log("stick window " + w.name);
+            w.stuck = true;
+            session->StickWindow(w.name, true);
+        }
+        std::vector<std::string> others;
+        for (const sim::Vessel* v : host.Vessels())
+            if (v->Name() != w.vessel)
+                others.push_back(v->Name());
+        if (!others.empty())
+            Focus(others[Pick(others.size())]);
+    }
+
+    void CloseWindowStep() {
+        const std::string name = PickWindowName();
+        Log("close window " + name);
+        Model::Window* w = model.FindWindow(name);
+        if (!w) {
+            EXPECT_THROW(session->CloseWindow(name), sim::SessionError) << History();
+            return;
+        }
+        model.Close(model.At(Place::Window(name)));
+        model.windows.erase(model.windows.begin() + (w - model.windows.data()));
+        session->CloseWindow(name);
+        ++windowCloses;
+    }
+
+    // --- saves -------------------------------------------------------------------------------
+
+    // The scenario a save describes, as the model gives it: the vessels, each open cockpit
+    // display with the status of its record, and the module's block: in order, every record no
+    // display holds or a window's display holds (the host writes no window's status). `byWindow`
+    // says which of the block's records a window held.
+    ScenarioPlan SavePlan(std::vector<bool>& byWindow) {
         ScenarioPlan plan;
         plan.focus = FocusName();
         for (const auto& v : host.Vessels())
             plan.ships.push_back({v->Name(), v->ClassName(), model.levels[v->Name()]});
-        for (int id : OpenIds()) {
-            const Record r{model.ShownBy(id).first, model.ShownBy(id).second, model.SettingsOf(id)};
-            plan.displays.push_back({id, r.id, r.settings});
-            std::vector<std::string> block = {"BEGIN_MFD " + sim::DisplayName(id), "  TYPE User",
+        for (int id : CockpitIds()) {
+            const long display = model.At(Place::Cockpit(id));
+            plan.displays.push_back({id, model.ShownBy(display).second, model.SettingsOf(display)});
+        }
+        for (const auto& [slot, kept] : model.InOrder()) {
+            const bool window = model.HeldByWindow(*kept);
+            if (kept->holder >= 0 && !window)
+                continue;
+            plan.blocks.push_back({slot.first, slot.second, kept->settings});
+            byWindow.push_back(window);
+        }
+        return plan;
+    }
+
+    // The saved text holds the plan's block of each cockpit display, no other display block,
+    // and exactly the plan's module block.
+    void ExpectSaved(const std::vector<std::string>& saved, const ScenarioPlan& plan) {
+        for (const DisplayPlan& d : plan.displays) {
+            std::vector<std::string> block = {"BEGIN_MFD " + sim::DisplayName(d.id), "  TYPE User",
                                               "  MODE Kelvane"};
-            for (const std::string& line : StatusLines(r))
+            for (const std::string& line : StatusLines({"", d.writtenId, d.settings}))
                 block.push_back(line);
             block.push_back("END_MFD");
-            ASSERT_TRUE(ContainsRun(saved, block)) << "display " << id << "\n" << History();
+            ASSERT_TRUE(ContainsRun(saved, block)) << "display " << d.id << "\n" << History();
         }
+        const auto displayBlocks = std::count_if(saved.begin(), saved.end(), [](const auto& line) {
+            return line.rfind("BEGIN_MFD", 0) == 0;
+        });
+        ASSERT_EQ(static_cast<size_t>(displayBlocks), plan.displays.size()) << History();
         std::vector<std::string> moduleBlock = {"BEGIN_Kelvane"};
-        for (const auto& [slot, kept] : model.InOrder()) {
-            if (kept->holder >= 0)
-                continue;
-            const Record r{slot.first, slot.second, kept->settings};
-            plan.blocks.push_back(r);
+        for (const Record& r : plan.blocks)
             for (const std::string& line : BlockLines(r))
                 moduleBlock.push_back(line);
-        }
         moduleBlock.push_back("END");
-        ASSERT_TRUE(ContainsRun(saved, moduleBlock)) << History();
+        const auto begin = std::find(saved.begin(), saved.end(), "BEGIN_Kelvane");
+        const auto end = std::find(begin, saved.end(), "END");
+        const std::vector<std::string> written(begin, end == saved.end() ? end : end + 1);
+        ASSERT_TRUE(written == moduleBlock) << "the module's block:\n"
+                                            << JoinLines(written) << "the model's:\n"
+                                            << JoinLines(moduleBlock) << History();
+    }
 
-        std::string text;
-        for (const std::string& line : saved)
-            text += line + "\n";
-        Load(plan, text);
+    // Saves the whole scenario and loads it again. The saved text must hold what the model gives
+    // a save; after loading, the module block's records are back as they were, free and in
+    // order, and every display that finds its own status line shows the settings it was saved
+    // with. The windows are gone, their settings kept in the module's block.
+    void SaveAndLoadStep() {
+        Log("save and load");
+        const std::vector<std::string> saved = SplitText(session->SaveText());
+        std::vector<bool> byWindow;
+        const ScenarioPlan plan = SavePlan(byWindow);
+        ExpectSaved(saved, plan);
+        if (HasFatalFailure())
+            return;
+        windowRecordsSaved +=
+            static_cast<size_t>(std::count(byWindow.begin(), byWindow.end(), true));
+
+        Load(plan, JoinLines(saved));
         if (HasFatalFailure())
             return;
 
-        // The free records come back first, as they were saved, unless a display opening on
+        // The block's records come back first, as they were saved, unless a display opening on
         // their vessel took one up and read its own status into it.
         ASSERT_GE(gRegistry->RecordCount(), plan.blocks.size()) << History();
         for (size_t i = 0; i < plan.blocks.size(); ++i) {
             const MfdSettings& loaded = *gRegistry->RecordAt(i);
             bool taken = false;
-            for (int id : OpenIds())
-                taken = taken || DisplayOf(id)->Settings() == &loaded;
+            for (int id : CockpitIds())
+                taken = taken || DisplayOf(Place::Cockpit(id))->Settings() == &loaded;
             if (taken)
                 continue;
             ++freeRecordsBack;
+            windowRecordsBack += byWindow[i];
+            windowRecordsBackNegative += byWindow[i] && loaded.mfdId < 0;
+            EXPECT_EQ(loaded.owner, nullptr) << History();
             EXPECT_EQ(static_cast<sim::Vessel*>(loaded.vessel)->Name(), plan.blocks[i].vessel);
             EXPECT_EQ(loaded.mfdId, plan.blocks[i].id);
             EXPECT_TRUE(ModuleSettings(loaded) == plan.blocks[i].settings) << History();
@@ -679,10 +979,10 @@ protected:
         std::map<const MfdSettings*, Settings> lastWritten;
         for (const DisplayPlan& d : plan.displays) {
             ASSERT_TRUE(host.IsOpen(d.id)) << History();
-            lastWritten[DisplayOf(d.id)->Settings()] = d.settings;
+            lastWritten[DisplayOf(Place::Cockpit(d.id))->Settings()] = d.settings;
         }
         for (const DisplayPlan& d : plan.displays) {
-            const MfdSettings* shown = DisplayOf(d.id)->Settings();
+            const MfdSettings* shown = DisplayOf(Place::Cockpit(d.id))->Settings();
             EXPECT_TRUE(ModuleSettings(*shown) == lastWritten[shown]) << "display " << d.id << "\n"
                                                                       << History();
             if (ModuleSettings(*shown) == d.settings)
@@ -694,6 +994,32 @@ protected:
     void NewScenarioStep() {
         Log("load the base scenario");
         Load(BasePlan(), ScenarioText(BasePlan()));
+    }
+
+    // The simulator's fast shutdown: the save on exit into a file, then opcCloseRenderViewport
+    // and the unload with every display open; the process is over. The file holds what the
+    // model gives a save.
+    void QuitFastStep() {
+        Log("fast shutdown");
+        const std::string path = (std::filesystem::temp_directory_path() /
+                                  ("kelvane-lifetime-" + std::to_string(getpid()) + "-" +
+                                   std::to_string(GetParam()) + ".scn"))
+                                     .string();
+        std::vector<bool> byWindow;
+        const ScenarioPlan plan = SavePlan(byWindow);
+        session->QuitFast(path);
+        ASSERT_TRUE(session->Ended()) << History();
+        ASSERT_EQ(gRegistry, nullptr) << History(); // ExitModule ran
+        std::ostringstream text;
+        {
+            std::ifstream in(path, std::ios::binary);
+            ASSERT_TRUE(in) << path;
+            text << in.rdbuf();
+        }
+        std::remove(path.c_str());
+        ExpectSaved(SplitText(text.str()), plan);
+        windowRecordsAtQuit =
+            static_cast<size_t>(std::count(byWindow.begin(), byWindow.end(), true));
     }
 
     // --- comparison --------------------------------------------------------------------------
@@ -760,37 +1086,64 @@ protected:
                 return testing::AssertionFailure()
                        << "record " << i << " settings " << Describe(ModuleSettings(r))
                        << ", model " << Describe(m->settings);
-            const MFD* owner = m->holder >= 0 ? host.DisplayAt(m->holder)->mfd : nullptr;
+            const auto holder = model.open.find(m->holder);
+            const MFD* owner =
+                holder != model.open.end() ? DisplayOf(holder->second.place) : nullptr;
             if (static_cast<const MFD*>(r.owner) != owner)
                 return testing::AssertionFailure()
-                       << "record " << i << " owner differs; model says display " << m->holder;
+                       << "record " << i << " owner differs; model says "
+                       << (holder != model.open.end() ? holder->second.place.Name() : "none");
         }
-        std::vector<std::pair<long, int>> opened; // when, which display
-        for (const auto& [id, d] : model.open)
-            opened.push_back({d.opened, id});
-        std::sort(opened.begin(), opened.end());
-        if (registry.OpenDisplayCount() != opened.size())
+        // Every open display, in opening order, is the one at its place and shows its record.
+        if (registry.OpenDisplayCount() != model.open.size())
             return testing::AssertionFailure()
                    << "open displays: module " << registry.OpenDisplayCount() << ", model "
-                   << opened.size();
-        for (size_t i = 0; i < opened.size(); ++i) {
-            const sim::Instrument* shown = host.DisplayAt(opened[i].second);
-            if (!shown || static_cast<MFD*>(registry.OpenDisplayAt(i)) != shown->mfd)
+                   << model.open.size();
+        std::map<const MfdSettings*, std::pair<int, bool>> shownBy; // by how many, a window too
+        size_t i = 0;
+        for (const auto& [display, d] : model.open) {
+            const KelvaneMfd* shown = registry.OpenDisplayAt(i++);
+            if (shown != DisplayOf(d.place))
                 return testing::AssertionFailure()
-                       << "open display " << i << " is not display " << opened[i].second;
+                       << "open display " << i - 1 << " is not " << d.place.Name();
+            if (shown->DisplayId() != d.id)
+                return testing::AssertionFailure()
+                       << d.place.Name() << " has id " << shown->DisplayId() << ", model " << d.id;
+            const auto k = model.kept.find(d.shows);
+            if (k == model.kept.end())
+                return testing::AssertionFailure()
+                       << d.place.Name() << " shows settings the model no longer keeps";
+            if (testing::AssertionResult same = SameRecord(k->second.made, shown->Settings());
+                !same)
+                return same << " (" << d.place.Name() << ")";
+            if (!(ModuleSettings(*shown->Settings()) == k->second.settings))
+                return testing::AssertionFailure() << d.place.Name() << " shows other settings";
+            auto& [displays, window] = shownBy[shown->Settings()];
+            ++displays;
+            window = window || d.place.cockpit < 0;
         }
-        for (int id = 0; id < MAXMFD; ++id) {
+        sharedWithWindow += std::any_of(shownBy.begin(), shownBy.end(), [](const auto& record) {
+            return record.second.first > 1 && record.second.second;
+        });
+        for (int id = 0; id < MAXMFD; ++id)
             if (host.IsOpen(id) != model.IsOpen(id))
                 return testing::AssertionFailure() << "display " << id << " open differs";
-            if (!model.IsOpen(id))
-                continue;
-            const MfdSettings* record = DisplayOf(id)->Settings();
-            if (testing::AssertionResult same =
-                    SameRecord(model.kept.at(model.ShownBy(id)).made, record);
-                !same)
-                return same << " (display " << id << ")";
-            if (!(ModuleSettings(*record) == model.SettingsOf(id)))
-                return testing::AssertionFailure() << "display " << id << " shows other settings";
+        // The windows, in opening order, each on the vessel and at the size the model gives.
+        const host_model::HostState& h = host_model::gHost;
+        if (static_cast<size_t>(h.windowCount) != model.windows.size())
+            return testing::AssertionFailure()
+                   << "windows: host " << h.windowCount << ", model " << model.windows.size();
+        for (size_t w = 0; w < model.windows.size(); ++w) {
+            const Model::Window& m = model.windows[w];
+            const sim::ExternalWindow& shown = h.windows[w];
+            if (m.name != shown.name || m.stuck != shown.stuck || !shown.vessel ||
+                m.vessel != shown.vessel->Name())
+                return testing::AssertionFailure()
+                       << "window " << w << " is " << shown.name << (shown.stuck ? " stuck" : "")
+                       << ", model " << m.name << " on " << m.vessel << (m.stuck ? " stuck" : "");
+            const KelvaneMfd* display = DisplayOf(Place::Window(m.name));
+            if (!display || display->Width() != m.width || display->Height() != m.height)
+                return testing::AssertionFailure() << "window " << m.name << " has another size";
         }
         return testing::AssertionSuccess();
     }
@@ -804,6 +1157,14 @@ protected:
     size_t loadedRecords = 0;
     size_t restoredDisplays = 0;
     size_t freeRecordsBack = 0;
+    size_t sharedWithWindow = 0; // steps after which a window and another display showed one record
+    size_t windowOpens = 0, windowsRefused = 0, windowRechoices = 0, windowResizes = 0,
+           windowCloses = 0;
+    size_t windowsMovedByFocus = 0, windowsMovedByUnsticking = 0;
+    size_t shownVesselDeletes = 0; // of a vessel that is not the focus, shown by a window
+    size_t sessionsEndedWithWindows = 0;
+    size_t windowRecordsSaved = 0, windowRecordsBack = 0, windowRecordsBackNegative = 0;
+    size_t windowRecordsAtQuit = 0;
 };
 
 TEST_P(LifetimeTest, ModuleAndModelAgreeAfterEveryStep) {
@@ -814,23 +1175,37 @@ TEST_P(LifetimeTest, ModuleAndModelAgreeAfterEveryStep) {
         const size_t roll = Pick(1000);
         if (host.Vessels().size() < 2 || roll < 5) {
             NewScenarioStep();
-        } else if (roll < 220) {
+        } else if (roll < 145) {
             OpenStep();
-        } else if (roll < 340) {
+        } else if (roll < 225) {
             CloseStep();
-        } else if (roll < 620) {
+        } else if (roll < 415) {
             PressStep();
             ++presses;
-        } else if (roll < 780) {
+        } else if (roll < 535) {
             RedrawStep();
             ++redraws;
-        } else if (roll < 810) {
+        } else if (roll < 570) {
             DeleteVesselStep();
             ++deletions;
-        } else if (roll < 860) {
+        } else if (roll < 645) {
             FocusStep();
-        } else if (roll < 950) {
+        } else if (roll < 695) {
             TankStep();
+        } else if (roll < 780) {
+            OpenWindowStep(AnyWindowName());
+        } else if (roll < 785) {
+            FillWindowsStep();
+        } else if (roll < 825) {
+            ChooseWindowModeStep();
+        } else if (roll < 865) {
+            ResizeWindowStep();
+        } else if (roll < 900) {
+            StickWindowStep();
+        } else if (roll < 925) {
+            LeaveWindowStep();
+        } else if (roll < 965) {
+            CloseWindowStep();
         } else {
             SaveAndLoadStep();
             ++loads;
@@ -839,8 +1214,18 @@ TEST_P(LifetimeTest, ModuleAndModelAgreeAfterEveryStep) {
             return;
         ASSERT_TRUE(Agree()) << History();
     }
+    // The run ends with a window open, whose record only the module's block can keep, and the
+    // fast shutdown.
+    OpenWindowStep("Last");
+    ASSERT_TRUE(Agree()) << History();
+    QuitFastStep();
+    if (HasFatalFailure() || HasNonfatalFailure())
+        return;
+
     // The run went through what it is meant to: every kind of step, records carried through the
-    // module's block and displays given back their settings.
+    // module's block, displays given back their settings, and windows opened, refused, chosen
+    // again, resized, moved by the focus, unstuck, left on a vessel that went, sharing a record
+    // with another display, and carried through saves (ids of 2^31 and more among them).
     EXPECT_GT(presses, 500u);
     EXPECT_GT(redraws, 300u);
     EXPECT_GT(deletions, 50u);
@@ -848,6 +1233,21 @@ TEST_P(LifetimeTest, ModuleAndModelAgreeAfterEveryStep) {
     EXPECT_GT(loadedRecords, 100u);
     EXPECT_GT(restoredDisplays, 100u);
     EXPECT_GT(freeRecordsBack, 100u);
+    EXPECT_GT(model.handedOn, 5u);
+    EXPECT_GT(windowOpens, 200u);
+    EXPECT_GT(windowsRefused, 5u);
+    EXPECT_GT(windowRechoices, 30u);
+    EXPECT_GT(windowResizes, 30u);
+    EXPECT_GT(windowCloses, 30u);
+    EXPECT_GT(windowsMovedByFocus, 100u);
+    EXPECT_GT(windowsMovedByUnsticking, 3u);
+    EXPECT_GT(shownVesselDeletes, 5u);
+    EXPECT_GT(sharedWithWindow, 5u);
+    EXPECT_GT(sessionsEndedWithWindows, 50u);
+    EXPECT_GT(windowRecordsSaved, 100u);
+    EXPECT_GT(windowRecordsBack, 100u);
+    EXPECT_GT(windowRecordsBackNegative, 30u);
+    EXPECT_GT(windowRecordsAtQuit, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, LifetimeTest, testing::Values(1u, 2u, 3u, 42u, 2006u, 60425u));
