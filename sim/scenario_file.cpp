@@ -27,6 +27,15 @@ bool StartsNoCase(const std::string& text, const std::string& prefix) {
            strncasecmp(text.c_str(), prefix.c_str(), prefix.size()) == 0;
 }
 
+// Blanks and tabs cut at both ends, and nothing else: the host's ship reader keeps a CR that
+// ends a vessel's name.
+std::string TrimBlanksAndTabs(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 // The first word of a cleaned line, and the rest after the blanks that follow it.
 std::string FirstWord(const std::string& line) {
     return line.substr(0, line.find_first_of(" \t"));
@@ -147,9 +156,9 @@ void ParseShip(LineCursor& cursor, ScenarioFile& file, const std::string& clean)
     ship.line = cursor.Number();
     ship.header = cursor.Raw();
     const size_t colon = clean.find(':');
-    ship.name = ScenarioReader::Clean(clean.substr(0, colon));
+    ship.name = TrimBlanksAndTabs(clean.substr(0, colon));
     ship.className =
-        colon == std::string::npos ? ship.name : ScenarioReader::Clean(clean.substr(colon + 1));
+        colon == std::string::npos ? ship.name : TrimBlanksAndTabs(clean.substr(colon + 1));
     if (ship.name.empty())
         cursor.Fail(ship.line, "expected a ship line 'NAME:CLASS', found '" + clean + "'");
     if (ship.className.empty())
@@ -510,11 +519,17 @@ std::string WriteScenario(const ScenarioFile& file, const ScenarioContent& conte
             break;
         }
     }
+    // A line whose text ends in a CR (read from "\r\r\n") keeps it only before a CR LF, which
+    // the host's text-mode reading takes as the line end.
     std::string text;
-    for (const std::string& line : lines)
-        text += line + file.lineEnd;
+    size_t lastEnd = 0;
+    for (const std::string& line : lines) {
+        const std::string end = !line.empty() && line.back() == '\r' ? "\r\n" : file.lineEnd;
+        text += line + end;
+        lastEnd = end.size();
+    }
     if (!file.finalLineEnd && !text.empty())
-        text.resize(text.size() - file.lineEnd.size());
+        text.resize(text.size() - lastEnd);
     return text;
 }
 
