@@ -117,20 +117,25 @@ inline std::string Describe(const MfdSettings& s) {
 }
 
 // Draws each page with the record's settings, as a pilot paging through would; an index beyond
-// the vessel's lists must come back to 0 on the page that uses it.
-inline void DrawEveryPage(sim::Host& host, int id) {
-    KelvaneMfd* display = static_cast<KelvaneMfd*>(host.DisplayAt(id)->mfd);
+// the vessel's lists must come back to 0 on the page that uses it. Any open display: a cockpit
+// display or a window's.
+inline void DrawEveryPage(sim::Host& host, sim::Instrument& shown) {
+    KelvaneMfd* display = static_cast<KelvaneMfd*>(shown.mfd);
     MfdSettings& s = *display->Settings();
     const ParametersMode kept = s.parametersMode;
     for (ParametersMode page : {MASS, TANKS, ENGINES}) {
         s.parametersMode = page;
-        host.Draw(id);
+        host.Draw(shown);
     }
-    const sim::Vessel& vessel = *host.DisplayAt(id)->vessel;
+    const sim::Vessel& vessel = *shown.vessel;
     Check(s.tankIndex == 0 || s.tankIndex < vessel.TankCount(), "tank index left out of range");
     Check(s.engineIndex == 0 || s.engineIndex < vessel.ThrusterCount(),
           "engine index left out of range");
     s.parametersMode = kept;
+}
+
+inline void DrawEveryPage(sim::Host& host, int id) {
+    DrawEveryPage(host, *host.DisplayAt(id));
 }
 
 } // namespace fuzz

@@ -1,12 +1,15 @@
 // A scenario's ships and its BEGIN_Kelvane block, or any lines at all: the load stops at the
 // block's END, keeps only records of vessels that exist, free and with definite settings, saves
-// them so that they load back the same, and every page draws with what was loaded.
+// them so that they load back the same, and every page of windows and cockpit displays draws with
+// what was loaded.
 #include "fuzz/fuzz_checks.h"
 #include "fuzz/fuzz_support.h"
 
 #include "sim/scenario_stream.h"
 
 #include <strings.h>
+
+#include <algorithm>
 
 namespace fuzz {
 namespace {
@@ -113,9 +116,26 @@ void CheckLoadState(const uint8_t* data, size_t size) {
               Describe(loaded[i].settings) + " / " + Describe(back[i].settings));
     }
 
-    // Displays take the loaded records up and draw every page with them.
+    // Displays take the loaded records up and draw every page with them: a window stuck to each
+    // vessel, which takes a loaded record when its vessel has a free one, then cockpit displays.
+    int windows = 0;
     for (const auto& vessel : world.host.Vessels()) {
         world.host.SetFocus(vessel);
+        std::vector<const MfdSettings*> before;
+        bool freeRecord = false;
+        for (size_t i = 0; i < gRegistry->RecordCount(); ++i) {
+            before.push_back(gRegistry->RecordAt(i));
+            freeRecord = freeRecord || (before.back()->vessel == vessel && !before.back()->owner);
+        }
+        const std::string name = "W" + std::to_string(windows++);
+        host_model::ExternalWindow* window =
+            host_model::OpenExternalWindow(name.c_str(), "Kelvane", 256, 256);
+        Check(window && window->shown, "window did not open");
+        host_model::StickExternalWindow(*window, true);
+        const MfdSettings* taken = static_cast<KelvaneMfd*>(window->shown->mfd)->Settings();
+        Check(!freeRecord || std::find(before.begin(), before.end(), taken) != before.end(),
+              "a window passed over its vessel's free record", name);
+        DrawEveryPage(world.host, *window->shown);
         for (int id : {0, 1, 5})
             Check(world.host.OpenDisplay(id, "Kelvane"), "display did not open");
         for (int id : {0, 1, 5})
