@@ -107,22 +107,18 @@ void Host::UnloadModule() {
     if (!ModuleLoaded())
         return;
     host_model::CloseAllDisplays();
-    if (library_) {
-        dlclose(library_); // the module's unload hook runs its detach step
-        library_ = nullptr;
-    } else if (Module().exitModule) {
-        Module().exitModule(LinkedModuleHandle());
-    }
-    host_model::gHost.module = ModuleExports{};
-    host_model::gHost.moduleLoaded = false;
-    g_linked = false;
+    ReleaseModule();
 }
 
 void Host::ShutDownFast() {
     host_model::CloseRenderViewportForShutdown();
-    // FreeLibrary with the displays open: the module's detach step runs ExitModule.
+    ReleaseModule(); // with the displays open: ExitModule runs while they are
+    host_model::EndProcess();
+}
+
+void Host::ReleaseModule() {
     if (library_) {
-        dlclose(library_);
+        dlclose(library_); // the module's unload hook runs its detach step
         library_ = nullptr;
     } else if (ModuleLoaded() && Module().exitModule) {
         Module().exitModule(LinkedModuleHandle());
@@ -130,7 +126,6 @@ void Host::ShutDownFast() {
     host_model::gHost.module = ModuleExports{};
     host_model::gHost.moduleLoaded = false;
     g_linked = false;
-    host_model::EndProcess();
 }
 
 std::vector<std::string> Host::Log() const {

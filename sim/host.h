@@ -132,6 +132,9 @@ public:
     void LoadState(ScenarioReader& reader);
 
 private:
+    // The library's unload, or a linked module's ExitModule, whatever displays are open.
+    void ReleaseModule();
+
     void* library_ = nullptr;
 };
 

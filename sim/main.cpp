@@ -32,10 +32,6 @@ std::string DefaultModuleFolder() {
     return (self.parent_path().parent_path() / "Modules" / "Plugin").string();
 }
 
-std::string CheckSize(const std::string& text) {
-    return sim::DisplaySizeError(text);
-}
-
 struct ScriptSource {
     bool isFile = false;
     std::string text; // the commands, or the script file's path
@@ -111,7 +107,7 @@ int main(int argc, char** argv) {
     app.add_option("--size", size, "size of every display in pixels, each side 128 to 1024")
         ->type_name("WxH")
         ->capture_default_str()
-        ->check(CheckSize, "");
+        ->check(sim::DisplaySizeError, "");
     app.footer("Script commands ('-e' and --script run in the order given). MFD is Left or Right "
                "(in any case) or a display id 0 to 11. Listings, messages and scenario blocks "
                "name the displays Left, Right and 3 to 12 for the ids 0, 1 and 2 to 11: 'draw 11' "
