@@ -66,20 +66,15 @@ void KelvaneMfd::WriteStatus(FILEHANDLE scn) const {
 }
 
 void KelvaneMfd::ReadStatus(FILEHANDLE scn) {
-    int32_t blockId = 0;
-    switch (FindStatusIdLine(scn, settings->mfdId, blockId)) {
-    case StatusIdLine::BlockEnded:
+    const StatusIdSearch search = FindStatusIdLine(scn, settings->mfdId);
+    if (search.line == StatusIdLine::BlockEnded)
         return;
-    case StatusIdLine::OtherId:
-        // The block is this display's own, but it was saved from the record of another id: on
-        // opening, the display took a free record that belongs to another display (the module's
-        // block is read before the displays open). Move to the record of the block's id, so
-        // neither display loses its settings to the other.
-        settings = gRegistry->RebindDisplay(this, blockId);
-        break;
-    case StatusIdLine::Own:
-        break;
-    }
+    // An id line of another id: the block is this display's own, but it was saved from the
+    // record of another id. On opening, the display took a free record that belongs to another
+    // display (the module's block is read before the displays open). Move to the record of the
+    // block's id, so neither display loses its settings to the other.
+    if (search.line == StatusIdLine::OtherId)
+        settings = gRegistry->RebindDisplay(this, search.blockId);
     ReadDisplayStatus(scn, *settings);
 }
 

@@ -18,13 +18,13 @@ void WriteDisplayStatus(ScenarioHandle scn, const MfdSettings& s) {
 
 // The host's reader runs on past the display's END_MFD into the next block, so both steps stop
 // there: a display never takes another display's settings.
-StatusIdLine FindStatusIdLine(ScenarioHandle scn, int32_t mfdId, int32_t& blockId) {
+StatusIdSearch FindStatusIdLine(ScenarioHandle scn, int32_t mfdId) {
     char* line = nullptr;
     while (oapiReadScenario_nextline(scn, line)) {
         const char* value = nullptr;
         const ScenarioItem item = ReadScenarioItem(line, value);
         if (item == ScenarioItem::StatusEnd)
-            return StatusIdLine::BlockEnded;
+            return {StatusIdLine::BlockEnded, 0};
         if (item != ScenarioItem::MfdId)
             continue;
         // Displays 0 and 1 recognise their id line by the value's first character, as stored
@@ -34,13 +34,11 @@ StatusIdLine FindStatusIdLine(ScenarioHandle scn, int32_t mfdId, int32_t& blockI
         const bool own =
             mfdId == 0 || mfdId == 1 ? value[0] == '0' + mfdId : readable && id == mfdId;
         if (own)
-            return StatusIdLine::Own;
-        if (readable) {
-            blockId = id;
-            return StatusIdLine::OtherId;
-        }
+            return {StatusIdLine::Own, id};
+        if (readable)
+            return {StatusIdLine::OtherId, id};
     }
-    return StatusIdLine::Own;
+    return {StatusIdLine::Own, mfdId};
 }
 
 void ReadDisplayStatus(ScenarioHandle scn, MfdSettings& settings) {

@@ -12,8 +12,14 @@ enum class StatusIdLine {
     BlockEnded // the block ended first: nothing of it is the display's
 };
 
-// Skips to the display's id line: settings before it belong to no one.
-StatusIdLine FindStatusIdLine(ScenarioHandle scn, int32_t mfdId, int32_t& blockId);
+struct StatusIdSearch {
+    StatusIdLine line;
+    int32_t blockId; // the id read, for OtherId
+};
+
+// Skips to the display's id line: settings before it belong to no one. The id comes back by
+// value: no caller's local is ever reachable from the search.
+StatusIdSearch FindStatusIdLine(ScenarioHandle scn, int32_t mfdId);
 
 // Reads the settings lines that follow the id line into the record, to the block's end.
 void ReadDisplayStatus(ScenarioHandle scn, MfdSettings& settings);
