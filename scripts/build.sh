@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds one tree, all of it or the targets named:
+# Configures and builds one tree, all of it or the targets named, with warnings as errors:
 #   scripts/build.sh [DIR] [extra cmake options] [--target TARGET]...
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,5 +13,5 @@ while [ $# -gt 0 ]; do
     *) options+=("$1"); shift ;;
   esac
 done
-cmake -S . -B "$dir" -G Ninja "${options[@]}" >/dev/null
+cmake -S . -B "$dir" -G Ninja -DKELVANE_WERROR=ON "${options[@]}" >/dev/null
 cmake --build "$dir" -j"$KELVANE_JOBS" "${targets[@]}"

@@ -23,7 +23,7 @@ mkdir -p build-fuzz
 # Quiet when it works; the build's own messages when it does not.
 if ! { cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER="$KELVANE_LLVM_BIN/clang" \
   -DCMAKE_CXX_COMPILER="$KELVANE_LLVM_BIN/clang++" \
-  -DKELVANE_FUZZ=ON -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF &&
+  -DKELVANE_FUZZ=ON -DKELVANE_WERROR=ON -DKELVANE_TESTS=OFF -DKELVANE_BENCH=OFF &&
   cmake --build build-fuzz -j"$KELVANE_JOBS" --target fuzzers; } >build-fuzz/build.log 2>&1; then
   echo "fuzz: the fuzz targets did not build:" >&2
   tail -40 build-fuzz/build.log >&2

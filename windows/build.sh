@@ -13,7 +13,7 @@ shift || true
 . "$root/scripts/tools.sh"
 for edition in x86:i686 x64:x86_64; do
   arch=${edition%%:*}
-  cmake -S "$root/windows" -B "$build/$arch" -G Ninja \
+  cmake -S "$root/windows" -B "$build/$arch" -G Ninja -DKELVANE_WERROR=ON \
     -DCMAKE_TOOLCHAIN_FILE="$root/windows/toolchain-${edition#*:}-windows-msvc.cmake" >/dev/null
   cmake --build "$build/$arch" -j"$KELVANE_JOBS" "$@"
 done
