@@ -8,7 +8,8 @@ simulator's own folder as
 
 The manual's pictures and the display rows it quotes come from one kelvane-sim run per figure,
 made here, so that text and pictures cannot drift apart. Its Changes section is made from
-release/CHANGES.txt, which the package also carries, so that both tell one history. The zips are
+release/CHANGES.txt, which the package also carries, so that both tell one history; each release
+gets its date from cmake/version.cmake. Every text file has Windows line ends. The zips are
 reproducible: entries in a fixed order, with fixed permissions and the time of the commit (or
 SOURCE_DATE_EPOCH).
 
@@ -60,6 +61,45 @@ FIGURES = [
 
 class PackageError(Exception):
     pass
+
+
+def release_dates():
+    """{version: "YYYY-MM-DD"} for every release, from cmake/version.cmake: the one place that
+    keeps the versions and their dates (the module's build date is the current one)."""
+    path = os.path.join(ROOT, "cmake", "version.cmake")
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+
+    def setting(name):
+        match = re.search(r'^set\(%s "?([^")]*)"?\)$' % name, text, re.M)
+        if not match:
+            raise PackageError("%s sets no %s" % (path, name))
+        return match.group(1)
+
+    releases = [(setting("KELVANE_VERSION"), setting("KELVANE_RELEASE_DATE"))]
+    for entry in setting("KELVANE_EARLIER_RELEASES").split(";"):
+        if entry:
+            releases.append(tuple(entry.split("=", 1)) if "=" in entry else (entry, ""))
+    dates = {}
+    for version, date in releases:
+        try:
+            dates[version] = time.strftime("%Y-%m-%d", time.strptime(date, "%b %d %Y"))
+        except ValueError:
+            raise PackageError("%s: release %s has no date of the form 'Dec 09 2026': '%s'" %
+                               (path, version, date))
+    return dates
+
+
+def windows_text(source, folder):
+    """A copy of a text file with CR LF line ends, in folder: Notepad before Windows 10's 1809
+    update shows a file of bare LFs as one long line, and every Windows editor shows CR LF as
+    written. The simulator reads scenarios with either."""
+    with open(source, "rb") as f:
+        data = f.read()
+    copy = os.path.join(folder, os.path.basename(source))
+    with open(copy, "wb") as f:
+        f.write(data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n"))
+    return copy
 
 
 def run(command):
@@ -153,11 +193,24 @@ def read_history():
         raise PackageError("%s holds a character that is not plain ASCII" % path)
 
 
+def dated_history(history, dates):
+    """The history with each version's heading followed by its release date, as the package
+    carries it. A version without a date is refused."""
+    def heading(match):
+        version = match.group(1)
+        if version not in dates:
+            raise PackageError("CHANGES.txt's version %s has no date in cmake/version.cmake" %
+                               version)
+        title = "%s (%s)" % (version, dates[version])
+        return "%s\n%s\n" % (title, "-" * len(title))
+    return re.sub(r"^(\d+\.\d+\.\d+)\n-+\n", heading, history, flags=re.M)
+
+
 def changes_html(history, version):
     """The change history as the manual shows it. The history is blocks parted by blank lines:
-    a title underlined with "=", then each version underlined with "-" and its paragraphs and
-    lists of "- " items (an item goes on over lines indented by two blanks); `text` is a
-    display's text. The newest version, first, must be the release's."""
+    a title underlined with "=", then each version (and its date) underlined with "-" and its
+    paragraphs and lists of "- " items (an item goes on over lines indented by two blanks);
+    `text` is a display's text. The newest version, first, must be the release's."""
     def inline(text):
         text = re.sub(r"`([^`\n]+)`", r"<code>\1</code>", html.escape(text, quote=False))
         if "`" in text:
@@ -169,8 +222,9 @@ def changes_html(history, version):
         raise PackageError("CHANGES.txt starts with no title underlined with =")
     versions, parts = [], []
     for lines in blocks:
-        if len(lines) == 2 and re.fullmatch(r"\d+\.\d+\.\d+", lines[0]) and set(lines[1]) == {"-"}:
-            versions.append(lines[0])
+        heading = re.fullmatch(r"(\d+\.\d+\.\d+)( \(\d{4}-\d\d-\d\d\))?", lines[0])
+        if len(lines) == 2 and heading and set(lines[1]) == {"-"}:
+            versions.append(heading.group(1))
             parts.append(("\n" if parts else "") + "<h3>%s</h3>" % lines[0])
         elif not versions:
             raise PackageError("CHANGES.txt has text before its first version: %s" % lines[0])
@@ -262,32 +316,39 @@ def main():
         if sorted(dlls) != sorted(EDITIONS) or len(args.dll) != len(EDITIONS):
             raise PackageError("give --dll x86=PATH and --dll x64=PATH")
         version = version_of(args.sim)
+        dates = release_dates()
+        if version not in dates or list(dates)[0] != version:
+            raise PackageError("kelvane-sim is version %s, cmake/version.cmake's release is %s:"
+                               " build it again" % (version, list(dates)[0]))
         with tempfile.TemporaryDirectory() as staging:
             pictures = os.path.join(staging, "pictures")
             os.mkdir(pictures)
             figures = make_figures(args.sim, pictures)
-            # Windows line ends: Notepad before Windows 10's 1809 update shows a file of bare LFs
-            # as one long line, and every Windows editor shows CR LF as written.
-            history = read_history()
+            history = dated_history(read_history(), dates)
             changes_path = os.path.join(staging, "CHANGES.txt")
             with open(changes_path, "w", encoding="ascii", newline="\r\n") as f:
                 f.write(history)
             with open(os.path.join(RELEASE, "manual", "manual.html.in"), encoding="utf-8") as f:
                 manual = render_manual(f.read(), version, figures, changes_html(history, version))
             manual_path = os.path.join(staging, "manual.html")
-            with open(manual_path, "w", encoding="utf-8", newline="\n") as f:
+            with open(manual_path, "w", encoding="utf-8", newline="\r\n") as f:
                 f.write(manual)
+            texts = os.path.join(staging, "texts")
+            os.mkdir(texts)
+            licence_path = os.path.join(texts, "LICENSE.txt")
+            os.replace(windows_text(os.path.join(ROOT, "LICENSE"), texts), licence_path)
 
             common = {"Doc/Kelvane/manual.html": manual_path,
                       "Doc/Kelvane/CHANGES.txt": changes_path,
-                      "Doc/Kelvane/LICENSE.txt": os.path.join(ROOT, "LICENSE")}
+                      "Doc/Kelvane/LICENSE.txt": licence_path}
             for name, *_ in FIGURES:
                 common["Doc/Kelvane/pictures/%s.png" % name] = os.path.join(pictures,
                                                                             name + ".png")
             scenarios = os.path.join(RELEASE, "scenarios")
             for scenario in sorted(os.listdir(scenarios)):
                 if scenario.endswith(".scn"):
-                    common["Scenarios/Kelvane/" + scenario] = os.path.join(scenarios, scenario)
+                    common["Scenarios/Kelvane/" + scenario] = windows_text(
+                        os.path.join(scenarios, scenario), texts)
 
             os.makedirs(args.out, exist_ok=True)
             stamp = commit_time()

@@ -18,6 +18,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import time
 import unittest
 import zipfile
 
@@ -105,6 +106,13 @@ class PackageTest(unittest.TestCase):
                 for name, data in STOCK_FILES.items():
                     with open(os.path.join(simulator, name), "rb") as f:
                         self.assertEqual(f.read(), data, name)
+                # Every text file a pilot opens on Windows has CR LF line ends throughout.
+                for name in added:
+                    if not name.endswith((".dll", ".png")):
+                        with open(os.path.join(simulator, name), "rb") as f:
+                            text = f.read()
+                        self.assertIn(b"\r\n", text, name)
+                        self.assertNotRegex(text, rb"(?<!\r)\n", name)
 
                 with open(os.path.join(simulator, "Modules", "Plugin", "Kelvane.dll"), "rb") as f:
                     image = f.read(4096)
@@ -142,10 +150,18 @@ class PackageTest(unittest.TestCase):
         # Beside them: the licence, and the history (CR LF) whose versions the Changes shows.
         self.assertEqual(sorted(os.listdir(doc)),
                          ["CHANGES.txt", "LICENSE.txt", "manual.html", "pictures"])
+        # Each release with its date; the newest is the release's, dated as the module's build
+        # (its ModuleDate).
         with open(os.path.join(doc, "CHANGES.txt"), encoding="ascii", newline="") as f:
-            history = re.findall(r"^(\d+\.\d+\.\d+)\r\n-+\r$", f.read(), re.M)
+            history = re.findall(r"^((\d+\.\d+\.\d+) \(\d{4}-\d\d-\d\d\))\r\n-+\r$", f.read(),
+                                 re.M)
         shown = re.findall(r"<h3>(.*?)</h3>", manual.split('<h2 id="changes">')[1].split("<h2")[0])
-        self.assertEqual((history[:1], shown), ([version], history))
+        with open(os.path.join(ROOT, "cmake", "version.cmake"), encoding="utf-8") as f:
+            built = time.strptime(re.search(r'^set\(KELVANE_RELEASE_DATE "(.*)"\)$', f.read(),
+                                            re.M).group(1), "%b %d %Y")
+        self.assertEqual(history[:1], [("%s (%s)" % (version, time.strftime("%Y-%m-%d", built)),
+                                        version)])
+        self.assertEqual(shown, [title for title, _ in history])
         return manual
 
     def check_manual_quotes_the_host(self, simulator, edition, manual, logs):
