@@ -90,10 +90,12 @@ struct PageFigures {
     NumberArgs dry{}, wet{}, current{};
     const char* massUnit = "g";
     // tank page
+    bool noTanks = false; // the page reads "No Tanks" alone
     int tankNumber = 1;
     NumberArgs capacity{}, contents{}, deltaV{};
     std::vector<int> serviced;
     // engine page
+    bool noEngines = false; // the page reads "No Engines" alone
     int engineNumber = 1;
     NumberArgs thrust{}, isp{}, linear[3]{}, angular[3]{};
     const char* thrustUnit = "N";
@@ -116,6 +118,8 @@ PageFigures Figures(const sim::Vessel& v, const MfdSettings& s) {
     f.wet = Number(wet * scale, exponent);
     f.current = Number(v.CurrentMass() * scale, exponent);
 
+    f.noTanks = v.TankCount() == 0;
+    f.noEngines = v.ThrusterCount() == 0;
     const size_t tank = s.tankIndex;
     f.tankNumber = static_cast<int>(tank) + 1;
     const double capacity = tank < v.TankCount() ? v.TankAt(tank).capacity : 0;
@@ -186,6 +190,9 @@ template <class Emit> void FloorLines(const PageFigures& f, ParametersMode page,
         emit(line);
         NumberLine(line, sizeof line, "Current Mass: ", f.current, f.massUnit, false);
         emit(line);
+    } else if (page == TANKS && f.noTanks) {
+        std::snprintf(line, sizeof line, "No Tanks");
+        emit(line);
     } else if (page == TANKS) {
         std::snprintf(line, sizeof line, "Tank %d", f.tankNumber);
         emit(line);
@@ -216,6 +223,9 @@ template <class Emit> void FloorLines(const PageFigures& f, ParametersMode page,
         } else {
             NumberLine(line, sizeof line, "Delta-V: ", f.deltaV, "m/s", false);
         }
+        emit(line);
+    } else if (f.noEngines) {
+        std::snprintf(line, sizeof line, "No Engines");
         emit(line);
     } else {
         std::snprintf(line, sizeof line, "Engine %d", f.engineNumber);

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Tables from kelvane_bench's JSON output: redraw against floor per page, allocations per
-redraw, and the time per item at both ends of each scaling benchmark.
+redraw, and the time per item at both ends of each scaling benchmark. A benchmark that stopped
+with an error (a floor whose lines differ from the redraw's, a display that did not open) is
+listed after the tables, and the report then exits with status 1; a figure it lacks reads "-".
 
     bench/report.py RESULTS.json [MORE.json …]
 """
@@ -14,8 +16,11 @@ def main(paths):
         with open(path) as f:
             data = json.load(f)
         benchmarks += data["benchmarks"]
-    runs = {}
+    runs, errors = {}, {}
     for b in benchmarks:
+        if b.get("error_occurred"):
+            errors[b.get("run_name", b["name"])] = b.get("error_message", "")
+            continue
         # With repetitions, use the medians; without, the single runs.
         if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
             continue
@@ -37,9 +42,12 @@ def main(paths):
         floor = runs.get("Floor/" + name[len("Redraw/"):])
         _, page, vessel, notation = name.split("/")
         redraw_ns = b["real_time"]
-        floor_ns = floor["real_time"] if floor else float("nan")
-        print(f"| {page} | {vessel} | {notation} | {redraw_ns:.0f} | {floor_ns:.0f} | "
-              f"{redraw_ns / floor_ns:.2f} | {b.get('allocs/redraw', float('nan')):g} |")
+        floor_ns = floor["real_time"] if floor else 0
+        ratio = f"{redraw_ns / floor_ns:.2f}" if floor_ns > 0 else "-"
+        allocations = b.get("allocs/redraw")
+        print(f"| {page} | {vessel} | {notation} | {redraw_ns:.0f} | "
+              f"{f'{floor_ns:.0f}' if floor_ns > 0 else '-'} | {ratio} | "
+              f"{'-' if allocations is None else f'{allocations:g}'} |")
     print()
     print("| benchmark | items | time | time per item |")
     print("|---|---:|---:|---:|")
@@ -54,7 +62,14 @@ def main(paths):
         unit = b["time_unit"]
         print(f"| {parts[0][3:]} | {items} | {b['real_time']:.2f} {unit} | "
               f"{b[per[0]] * 1e9:.1f} ns |")
+    if errors:
+        print()
+        print("Benchmarks that stopped with an error:")
+        for name, message in errors.items():
+            print(f"- {name}: {message}")
+        return 1
+    return 0
 
 
 if __name__ == "__main__":
-    main(sys.argv[1:])
+    sys.exit(main(sys.argv[1:]))
