@@ -9,9 +9,11 @@
 #include <chrono>
 #include <clocale>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <langinfo.h>
 #include <stdexcept>
@@ -22,6 +24,8 @@ namespace {
 constexpr int kLabelColumns = 4; // three letters and a blank
 constexpr double kTankStep = 0.05;
 constexpr int kEscape = 27;
+// 128 + SIGINT, as a shell reports a program that Ctrl-C ended.
+constexpr int kInterruptedStatus = 130;
 
 std::wstring Wide(const std::string& utf8) {
     std::wstring out;
@@ -167,15 +171,27 @@ std::string CockpitScreen::AllUtf8() const {
 Cockpit::Cockpit(Host& host, CockpitOptions options) : host_(host), options_(std::move(options)) {
     if (options_.refreshMilliseconds < 1)
         options_.refreshMilliseconds = 1000;
+    lastSaved_ = SavedState();
 }
 
 Cockpit::Action Cockpit::HandleKey(int key) {
-    if (prompting_) {
+    switch (prompt_) {
+    case Prompt::FileName:
         HandlePromptKey(key);
         return Action::None;
+    case Prompt::Overwrite:
+    case Prompt::Quit:
+        return HandleAnswer(key);
+    case Prompt::None:
+        break;
     }
-    if (key == 'q')
-        return Action::Quit;
+    if (key == 'q') {
+        if (SavedState() == lastSaved_)
+            return Action::Quit;
+        prompt_ = Prompt::Quit;
+        status_.clear();
+        return Action::None;
+    }
     if (key == KEY_RESIZE)
         return Action::None;
     if (const char* k = key > 0 && key < 128 ? std::strchr(kLeftKeys, key) : nullptr) {
@@ -215,7 +231,7 @@ Cockpit::Action Cockpit::HandleKey(int key) {
         if (!options_.saveScenario) {
             status_ = "Saving is not available here.";
         } else {
-            prompting_ = true;
+            prompt_ = Prompt::FileName;
             promptText_.clear();
             status_.clear();
         }
@@ -360,13 +376,18 @@ void Cockpit::ChangeTank(double step) {
 
 void Cockpit::HandlePromptKey(int key) {
     if (key == '\n' || key == '\r' || key == KEY_ENTER) {
-        prompting_ = false;
-        if (promptText_.empty())
+        prompt_ = Prompt::None;
+        std::error_code ec;
+        if (promptText_.empty()) {
             status_ = "Not saved.";
-        else
+        } else if (const auto file = std::filesystem::status(promptText_, ec);
+                   std::filesystem::exists(file) && !std::filesystem::is_directory(file)) {
+            prompt_ = Prompt::Overwrite; // a folder is no file to lose: the save says why it fails
+        } else {
             Save(promptText_);
+        }
     } else if (key == kEscape) {
-        prompting_ = false;
+        prompt_ = Prompt::None;
         status_ = "Not saved.";
     } else if (key == KEY_BACKSPACE || key == 127 || key == 8) {
         // Remove one UTF-8 character: its continuation bytes and its lead byte.
@@ -380,13 +401,87 @@ void Cockpit::HandlePromptKey(int key) {
     }
 }
 
+Cockpit::Action Cockpit::HandleAnswer(int key) {
+    if (key == KEY_RESIZE) // the terminal changed size: no answer
+        return Action::None;
+    const bool yes = key == 'y' || key == 'Y';
+    const Prompt question = prompt_;
+    prompt_ = Prompt::None;
+    if (question == Prompt::Quit) {
+        if (yes)
+            return Action::Quit;
+        status_ = "Did not quit; s saves the changes.";
+    } else if (yes) {
+        Save(promptText_);
+    } else {
+        status_ = "Not saved: " + promptText_ + " is left as it was.";
+    }
+    return Action::None;
+}
+
 void Cockpit::Save(const std::string& path) {
     try {
         options_.saveScenario(path);
         status_ = "Saved the scenario to " + path + ".";
+        lastSaved_ = SavedState();
+        savedOnce_ = true;
     } catch (const std::exception& e) {
         status_ = std::string("Cannot save: ") + e.what();
     }
+}
+
+// As Session::SaveText reads the host: the focus, each cockpit display's mode and status, the
+// tank levels and the module's block. The rest of a save is the scenario as read.
+std::vector<std::string> Cockpit::SavedState() {
+    std::vector<std::string> state{host_.Focus() ? host_.Focus()->Name() : std::string()};
+    for (int id = 0; id < kDisplayCount; ++id) {
+        state.push_back(DisplayName(id) + (host_.IsOpen(id) ? " " + host_.ModeOf(id) : " off"));
+        if (host_.IsOpen(id))
+            for (const std::string& line : host_.WriteStatus(id))
+                state.push_back(line);
+    }
+    for (const Vessel* vessel : host_.Vessels()) {
+        state.push_back(vessel->Name());
+        for (size_t tank = 0; tank < vessel->TankCount(); ++tank) {
+            char level[40];
+            std::snprintf(level, sizeof level, "%a", vessel->TankLevel(tank)); // every bit
+            state.push_back(level);
+        }
+    }
+    for (const std::string& line : host_.SaveState())
+        state.push_back(line);
+    return state;
+}
+
+void Cockpit::PutPrompt(CockpitScreen& screen, int row) const {
+    std::wstring ask;
+    std::wstring typed;
+    switch (prompt_) {
+    case Prompt::None:
+        return;
+    case Prompt::FileName:
+        ask = L"Save scenario as: ";
+        typed = Wide(promptText_);
+        break;
+    case Prompt::Overwrite:
+        typed = Wide(promptText_) + L" exists: overwrite? (y/n) ";
+        break;
+    case Prompt::Quit:
+        ask = savedOnce_
+                  ? L"The scenario has changed since the last save: quit without saving? (y/n) "
+                  : L"The scenario has changed since the start: quit without saving? (y/n) ";
+        break;
+    }
+    screen.Put(row, 0, ask, CockpitStyle::Status);
+    // A long line scrolls so that its end, where the typing or the question is, stays in view.
+    const int room = std::max(0, screen.columns - static_cast<int>(ask.size()) - 1);
+    if (static_cast<int>(typed.size()) > room)
+        typed = typed.substr(typed.size() - static_cast<size_t>(room));
+    screen.Put(row, static_cast<int>(ask.size()), typed,
+               prompt_ == Prompt::FileName ? CockpitStyle::Plain : CockpitStyle::Status);
+    screen.cursorRow = row;
+    screen.cursorColumn =
+        std::min(std::max(0, screen.columns - 1), static_cast<int>(ask.size() + typed.size()));
 }
 
 void Cockpit::RenderTooSmall(CockpitScreen& screen) const {
@@ -402,6 +497,8 @@ void Cockpit::RenderTooSmall(CockpitScreen& screen) const {
         const int column = std::max(0, (screen.columns - static_cast<int>(line.size())) / 2);
         screen.Put(top + i, column, line, i == 0 ? CockpitStyle::Warning : CockpitStyle::Plain);
     }
+    if (screen.rows > 0) // keys still work here, so what they answer shows
+        PutPrompt(screen, std::min(top + 4, screen.rows - 1));
 }
 
 void Cockpit::RenderPanel(CockpitScreen& screen, int display, int left, int width, int top,
@@ -514,17 +611,8 @@ CockpitScreen Cockpit::Render(int columns, int rows) {
     RenderPanel(screen, MFD_RIGHT, half, columns - half, 1, screenRows);
 
     const int statusRow = rows - 2;
-    if (prompting_) {
-        const std::wstring prompt = L"Save scenario as: ";
-        const std::wstring typed = Wide(promptText_);
-        screen.Put(statusRow, 0, prompt, CockpitStyle::Status);
-        // A long name scrolls so that its end, where the typing happens, stays in view.
-        const int room = columns - static_cast<int>(prompt.size()) - 1;
-        const std::wstring shown =
-            static_cast<int>(typed.size()) > room ? typed.substr(typed.size() - room) : typed;
-        screen.Put(statusRow, static_cast<int>(prompt.size()), shown, CockpitStyle::Plain);
-        screen.cursorRow = statusRow;
-        screen.cursorColumn = static_cast<int>(prompt.size() + shown.size());
+    if (prompt_ != Prompt::None) {
+        PutPrompt(screen, statusRow);
     } else {
         screen.Put(statusRow, 0, Wide(status_), CockpitStyle::Status);
     }
@@ -602,6 +690,39 @@ void Paint(const CockpitScreen& screen, bool colour) {
     refresh();
 }
 
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void OnInterrupt(int) {
+    gInterrupted = 1;
+}
+
+// Ctrl-C ends the cockpit through its own way out, so that the terminal is restored and the
+// session ends as after q. Set before ncurses starts, which then leaves SIGINT alone (its own
+// handler would exit with status 1). A second Ctrl-C kills at once, should the first go unseen.
+class InterruptCatcher {
+public:
+    InterruptCatcher() {
+        gInterrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND; // and no SA_RESTART: a waiting getch returns
+        installed_ = sigaction(SIGINT, nullptr, &previous_) == 0 &&
+                     previous_.sa_handler != SIG_IGN && // as a background job: stays ignored
+                     sigaction(SIGINT, &action, nullptr) == 0;
+    }
+    ~InterruptCatcher() {
+        if (installed_)
+            sigaction(SIGINT, &previous_, nullptr);
+    }
+    InterruptCatcher(const InterruptCatcher&) = delete;
+    InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+private:
+    struct sigaction previous_ {};
+    bool installed_ = false;
+};
+
 } // namespace
 
 int RunCockpit(Host& host, const CockpitOptions& options) {
@@ -610,6 +731,7 @@ int RunCockpit(Host& host, const CockpitOptions& options) {
         return 1;
     }
     UseUtf8Locale();
+    const InterruptCatcher interrupts;
     SCREEN* terminal = newterm(nullptr, stdout, stdin);
     if (!terminal) {
         const char* term = std::getenv("TERM");
@@ -638,11 +760,11 @@ int RunCockpit(Host& host, const CockpitOptions& options) {
     Cockpit cockpit(host, options);
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::milliseconds(cockpit.RefreshMilliseconds());
-    int status = 0;
+    bool quit = false;
     try {
         bool dirty = true;
         Clock::time_point drawn = Clock::now();
-        for (;;) {
+        while (!quit && !gInterrupted) {
             const Clock::time_point now = Clock::now();
             if (dirty || now - drawn >= period) {
                 Paint(cockpit.Render(COLS, LINES), colour);
@@ -653,11 +775,10 @@ int RunCockpit(Host& host, const CockpitOptions& options) {
                 period - (Clock::now() - drawn));
             timeout(static_cast<int>(std::max<long long>(1, wait.count())));
             const int key = getch();
-            if (key == ERR)
+            if (key == ERR || gInterrupted)
                 continue;
             dirty = true;
-            if (cockpit.HandleKey(key) == Cockpit::Action::Quit)
-                break;
+            quit = cockpit.HandleKey(key) == Cockpit::Action::Quit;
         }
     } catch (...) {
         endwin();
@@ -666,7 +787,10 @@ int RunCockpit(Host& host, const CockpitOptions& options) {
     }
     endwin();
     delscreen(terminal);
-    return status;
+    if (quit)
+        return 0;
+    std::cerr << "kelvane-sim: interrupted\n";
+    return kInterruptedStatus;
 }
 
 } // namespace sim

@@ -71,19 +71,27 @@ public:
     CockpitScreen Render(int columns, int rows);
 
     const std::string& Status() const { return status_; }
-    bool Prompting() const { return prompting_; }
+    // True while the message line asks (a file name, or a question that y answers).
+    bool Prompting() const { return prompt_ != Prompt::None; }
     int RefreshMilliseconds() const { return options_.refreshMilliseconds; }
     // The display that t and T act on: the last one whose button was pressed.
     int ActiveDisplay() const { return active_; }
 
 private:
+    enum class Prompt { None, FileName, Overwrite, Quit };
+
     void PressButton(int display, int button);
     void NextShip(int step);
     void OpenDisplay(int display);
     void CloseDisplay(int display);
     void ChangeTank(double step);
     void HandlePromptKey(int key);
+    Action HandleAnswer(int key);
     void Save(const std::string& path);
+    // What a save writes that the keys can change, to tell whether q must ask first.
+    std::vector<std::string> SavedState();
+    // The asking line at `row`, with the cursor at its end.
+    void PutPrompt(CockpitScreen& screen, int row) const;
     // The vessel and tank index that t and T change; false when there is none.
     bool SelectedTank(Vessel*& vessel, size_t& tank);
     void RenderPanel(CockpitScreen& screen, int display, int left, int width, int top,
@@ -94,12 +102,14 @@ private:
     CockpitOptions options_;
     std::string status_;
     int active_ = MFD_LEFT;
-    bool prompting_ = false;
-    std::string promptText_;
+    Prompt prompt_ = Prompt::None;
+    std::string promptText_;             // the file name typed, and asked about when it exists
+    std::vector<std::string> lastSaved_; // SavedState at the start or the last save
+    bool savedOnce_ = false;
 };
 
-// Runs the cockpit on the terminal until q. Returns the exit status: 0 after q, 1 when no
-// terminal can be used (the reason goes to stderr).
+// Runs the cockpit on the terminal until q. Returns the exit status: 0 after q, 130 after Ctrl-C
+// (with a line on stderr), 1 when no terminal can be used (the reason goes to stderr).
 int RunCockpit(Host& host, const CockpitOptions& options);
 
 } // namespace sim

@@ -1,6 +1,7 @@
 // The terminal cockpit without a terminal: keys in, text screens out.
 #include "module_fixture.h"
 #include "sim/cockpit.h"
+#include "sim_test_support.h"
 
 #include <ncurses.h>
 
@@ -319,6 +320,42 @@ TEST_F(CockpitTest, SavePromptWritesToTheNamedFile) {
     EXPECT_EQ(withoutSaving.Status(), "Saving is not available here.");
 }
 
+TEST_F(CockpitTest, SavingOntoAFileThatExistsAsksFirst) {
+    ScratchFolder folder;
+    const std::string kept = folder.Write("kept.scn", "BEGIN_DESC\n");
+    std::filesystem::create_directory(folder.Path("sub"));
+    struct Case {
+        std::string name;
+        std::vector<int> answer; // keys after Enter
+        bool asks, saves;
+    };
+    const Case cases[] = {
+        {kept, {'y'}, true, true},
+        {kept, {'Y'}, true, true},
+        {kept, {KEY_RESIZE, 'y'}, true, true},
+        {kept, {'n'}, true, false},
+        {kept, {27}, true, false},
+        {kept, {'\r'}, true, false},
+        {folder.Path("new.scn"), {}, false, true},
+        {folder.Path("sub"), {}, false, true}, // no file to lose: the save says why it fails
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + " " + std::to_string(c.answer.empty() ? 0 : c.answer.back()));
+        saved.clear();
+        sim::Cockpit cockpit = MakeCockpit();
+        Keys(cockpit, "s" + c.name + "\r");
+        const std::string line = cockpit.Render(80, 24).RowUtf8(22);
+        EXPECT_EQ(line.find(c.name + " exists: overwrite? (y/n)") == 0, c.asks) << line;
+        EXPECT_EQ(cockpit.Prompting(), c.asks);
+        for (int key : c.answer)
+            EXPECT_EQ(cockpit.HandleKey(key), sim::Cockpit::Action::None);
+        EXPECT_FALSE(cockpit.Prompting());
+        EXPECT_EQ(saved, c.saves ? std::vector<std::string>{c.name} : std::vector<std::string>{});
+        EXPECT_EQ(cockpit.Status(), c.saves ? "Saved the scenario to " + c.name + "."
+                                            : "Not saved: " + c.name + " is left as it was.");
+    }
+}
+
 TEST_F(CockpitTest, LongNamesScrollInThePrompt) {
     sim::Cockpit cockpit = MakeCockpit();
     cockpit.HandleKey('s');
@@ -331,12 +368,66 @@ TEST_F(CockpitTest, LongNamesScrollInThePrompt) {
     EXPECT_EQ(s.cursorColumn, 79);
 }
 
-TEST_F(CockpitTest, QuitsOnQ) {
-    sim::Cockpit cockpit = MakeCockpit();
-    EXPECT_EQ(cockpit.HandleKey('x'), sim::Cockpit::Action::None);
-    EXPECT_EQ(cockpit.Status(), "Key x does nothing; the keys are on the bottom line.");
-    EXPECT_EQ(cockpit.HandleKey(KEY_RESIZE), sim::Cockpit::Action::None);
-    EXPECT_EQ(cockpit.HandleKey('q'), sim::Cockpit::Action::Quit);
+TEST_F(CockpitTest, QQuitsAtOnceUnlessASaveWouldWriteSomethingElse) {
+    {
+        sim::Cockpit cockpit = MakeCockpit();
+        EXPECT_EQ(cockpit.HandleKey('x'), sim::Cockpit::Action::None);
+        EXPECT_EQ(cockpit.Status(), "Key x does nothing; the keys are on the bottom line.");
+        EXPECT_EQ(cockpit.HandleKey(KEY_RESIZE), sim::Cockpit::Action::None);
+        EXPECT_EQ(cockpit.HandleKey('q'), sim::Cockpit::Action::Quit);
+    }
+    ScratchFolder folder;
+    const std::string file = folder.Path("out.scn");
+    struct Case {
+        std::string keys;
+        const char* since; // what the question names; null when q quits at once
+    };
+    const Case cases[] = {
+        {"", nullptr},
+        {"1", "the start"},    // a press that turns the page
+        {"3", "the start"},    // one that changes the notation
+        {"111", nullptr},      // the page turned round to where it was
+        {"\t", "the start"},   // the focus
+        {"\t\t", "the start"}, // and back: the module's block now holds PB-7's displays
+        {"c", "the start"},    // a display off
+        {"co", nullptr},       // and on again as it was
+        {"t", "the start"},    // a tank level
+        {"tT", nullptr},       // and back
+        {"1s" + file + "\r", nullptr},
+        {"1s" + file + "\r2", "the last save"},
+        {"1sbad\r", "the start"}, // the save failed
+        {"1s\x1b", "the start"},  // and one cancelled
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("keys " + c.keys);
+        host.UnloadModule(); // fresh settings records for every case
+        ResetModuleStateForTesting();
+        host.LinkModule(LinkedExports());
+        host.SetFocus(glider);
+        ASSERT_TRUE(Open(MFD_LEFT));
+        ASSERT_TRUE(Open(MFD_RIGHT));
+        glider->SetTankLevel(0, 0.5);
+        sim::Cockpit cockpit = MakeCockpit();
+        cockpit.Render(80, 24); // drawn first, as on the terminal
+        Keys(cockpit, c.keys);
+        cockpit.Render(80, 24);
+        if (!c.since) {
+            EXPECT_EQ(cockpit.HandleKey('q'), sim::Cockpit::Action::Quit);
+            continue;
+        }
+        const std::string question = std::string("The scenario has changed since ") + c.since +
+                                     ": quit without saving? (y/n)";
+        EXPECT_EQ(cockpit.HandleKey('q'), sim::Cockpit::Action::None);
+        EXPECT_EQ(cockpit.Render(80, 24).RowUtf8(22).find(question), 0u);
+        // A resize is no answer, and the question shows on a small terminal's notice too.
+        EXPECT_EQ(cockpit.HandleKey(KEY_RESIZE), sim::Cockpit::Action::None);
+        EXPECT_NE(cockpit.Render(79, 23).AllUtf8().find(question), std::string::npos);
+        EXPECT_EQ(cockpit.HandleKey('n'), sim::Cockpit::Action::None);
+        EXPECT_FALSE(cockpit.Prompting());
+        EXPECT_EQ(cockpit.Status(), "Did not quit; s saves the changes.");
+        EXPECT_EQ(cockpit.HandleKey('q'), sim::Cockpit::Action::None); // asks again
+        EXPECT_EQ(cockpit.HandleKey('y'), sim::Cockpit::Action::Quit);
+    }
 }
 
 TEST_F(CockpitTest, SmallTerminalsGetANoticeInsteadOfACrampedCockpit) {

@@ -212,8 +212,23 @@ TEST(SimCockpit, AKeyChangesThePageAndQQuitsWithStatusZero) {
     screen = tmux.WaitForText("Right button 7");
     EXPECT_EQ(Cut(screen, 2, 54, 20), "KelvaneMFD: Tanks") << screen;
 
-    tmux.Keys("q");
+    tmux.Keys("q"); // the pages changed since the start: it asks
+    tmux.WaitForText("quit without saving? (y/n)");
+    tmux.Keys("y");
     EXPECT_EQ(tmux.ExitStatus(), "0");
+}
+
+TEST(SimCockpit, CtrlCEndsWithStatus130AndOneLine) {
+    Tmux tmux;
+    ScratchFolder folder;
+    ASSERT_TRUE(tmux.Start("--interactive 2>" + Quote(folder.Path("stderr.txt")), 80, 24));
+    tmux.WaitForText("KelvaneMFD: Mass");
+    tmux.Keys("1");
+    tmux.WaitForText("KelvaneMFD: Tanks");
+    tmux.Keys("C-c"); // with changes unsaved: no question
+    EXPECT_EQ(tmux.ExitStatus(), "130");
+    // The line comes once the terminal is restored, so the program ended on its own way out.
+    EXPECT_EQ(ReadText(folder.Path("stderr.txt")), "kelvane-sim: interrupted\n");
 }
 
 TEST(SimCockpit, SavePromptWritesTheScenarioWithTheDisplaysAsShown) {
