@@ -6,7 +6,10 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -196,6 +199,42 @@ int Scaled(double v, double s) {
     return static_cast<int>(std::lround(v * s));
 }
 
+// The file cairo's stream writer fills, and the errno of a write that failed, which cairo's own
+// status would not tell.
+struct PngFile {
+    std::FILE* file = nullptr;
+    int error = 0;
+};
+
+cairo_status_t WritePngBytes(void* closure, const unsigned char* data, unsigned int length) {
+    PngFile& out = *static_cast<PngFile*>(closure);
+    errno = 0;
+    if (std::fwrite(data, 1, length, out.file) != length) {
+        out.error = errno ? errno : EIO;
+        return CAIRO_STATUS_WRITE_ERROR;
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// Writes the picture into a temporary file renamed to `path` at the end, so that a failed write
+// leaves no file and an older picture as it was. The errno of the failure, or 0.
+int WritePngFile(cairo_surface_t* surface, const std::string& path, cairo_status_t& status) {
+    const std::string temporary = path + ".writing";
+    PngFile out;
+    out.file = std::fopen(temporary.c_str(), "wb");
+    if (!out.file)
+        return errno;
+    status = cairo_surface_write_to_png_stream(surface, WritePngBytes, &out);
+    int error = out.error;
+    if (std::fclose(out.file) != 0 && !error)
+        error = errno;
+    if (!error && status == CAIRO_STATUS_SUCCESS && std::rename(temporary.c_str(), path.c_str()))
+        error = errno;
+    if (error || status != CAIRO_STATUS_SUCCESS)
+        std::remove(temporary.c_str());
+    return error;
+}
+
 } // namespace
 
 PictureLayout LayoutPicture(int screenWidth, int screenHeight) {
@@ -253,13 +292,16 @@ void WriteDisplayPng(const Frame& frame, const std::string& path) {
     DrawButtonsAndLabels(cr.get(), layout, frame);
     DrawScreen(cr.get(), layout, frame);
     cairo_surface_flush(surface.get());
-    const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
+    cairo_status_t status = CAIRO_STATUS_SUCCESS;
+    const int error = WritePngFile(surface.get(), path, status);
     cr.reset();
     surface.reset();
     // Font caches would otherwise live until exit and show up as leaks; a picture is rare
     // enough that loading the fonts again costs nothing noticeable.
     cairo_debug_reset_static_data();
     FcFini();
+    if (error)
+        throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
     if (status != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("cannot write " + path + ": " + cairo_status_to_string(status));
 }

@@ -39,8 +39,9 @@ PictureLayout LayoutPicture(int screenWidth, int screenHeight);
 // The fixed-width font of the screen, DejaVu Sans Mono, and the bezel's font.
 extern const char* const kScreenFontFamily;
 
-// Paints the frame and writes it as a PNG. Throws std::runtime_error when the file cannot be
-// written, std::invalid_argument when the frame's size is out of range.
+// Paints the frame and writes it as a PNG. Throws std::runtime_error naming the file and why
+// when it cannot be written (leaving no file), std::invalid_argument when the frame's size is out
+// of range.
 void WriteDisplayPng(const Frame& frame, const std::string& path);
 
 } // namespace sim

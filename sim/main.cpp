@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
@@ -30,6 +31,27 @@ std::string DefaultModuleFolder() {
     if (ec)
         return "Modules/Plugin";
     return (self.parent_path().parent_path() / "Modules" / "Plugin").string();
+}
+
+// The check of the folder options, worded as the program's other messages: CLI11's own begin
+// with a capital ("Directory does not exist: X").
+std::string ExistingFolderError(const std::string& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status))
+        return "directory does not exist: " + path;
+    if (!fs::is_directory(status))
+        return "not a directory: " + path;
+    return std::string();
+}
+
+// CLI11's messages begin with a capital ("The following argument was not expected"); the
+// program's begin in lower case. A word in capitals ("INI") stays as it is.
+std::string LowerCaseStart(std::string message) {
+    if (message.size() > 1 && std::isupper(static_cast<unsigned char>(message[0])) &&
+        std::islower(static_cast<unsigned char>(message[1])))
+        message[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(message[0])));
+    return message;
 }
 
 struct ScriptSource {
@@ -94,13 +116,14 @@ int main(int argc, char** argv) {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-        ->check(CLI::Validator(CLI::ExistingDirectory).description(""));
+        ->check(ExistingFolderError, "");
     std::string orbiterRoot;
     app.add_option("--orbiter-root", orbiterRoot,
                    "root folder of a host installation: class files come from its Config/Vessels "
-                   "and Config (after --vessels), and SCENARIO may be given relative to it")
+                   "and Config (after --vessels), and SCENARIO may be given relative to it or to "
+                   "its Scenarios; folder and file names match in any case, as on Windows")
         ->type_name("DIR")
-        ->check(CLI::Validator(CLI::ExistingDirectory).description(""));
+        ->check(ExistingFolderError, "");
     app.add_option("--modules", moduleFolder, "folder that holds Kelvane.so")
         ->type_name("DIR")
         ->capture_default_str();
@@ -115,16 +138,20 @@ int main(int argc, char** argv) {
                commandHelp +
                "\nWithout -e, --script, --save, --png or --interactive it opens the Left "
                "display on the focus vessel and prints it.\n"
-               "Errors go to stderr, each as one line 'kelvane-sim: MESSAGE'; when the script "
-               "fails, --save and --png write nothing.\n"
+               "Errors go to stderr, each as one line 'kelvane-sim: MESSAGE'; a command's says "
+               "where it stands, as -e:1: or steps.txt:5:, with 'command N:' after it on a line "
+               "of several commands ('-e:1: command 3:'). When the script fails, --save and --png "
+               "write nothing.\n"
                "Exit status:\n"
                "  0  success\n"
-               "  1  refused input: a scenario, class file, script or command it refuses, a file "
-               "it cannot read or write (the module too), or --interactive without a terminal\n"
+               "  1  refused input: a scenario, script or command it refuses, a file it cannot "
+               "read or write (the module too), or --interactive without a terminal (a class "
+               "file it cannot find or use is a warning)\n"
                "  2  usage error: an unknown option, an option or argument missing or out of "
-               "range, or a --vessels or --orbiter-root folder that does not exist\n"
+               "range, or a --vessels or --orbiter-root folder that does not exist (or is a file)\n"
                "  3  the module made a call on which the simulator would crash (the line says "
-               "which)");
+               "which)\n"
+               "  130  --interactive ended by Ctrl-C");
 
     try {
         app.parse(argc, argv);
@@ -132,7 +159,7 @@ int main(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         // One form for every error, and one status for every usage error.
-        std::cerr << "kelvane-sim: " << e.what() << " (see kelvane-sim --help)\n";
+        std::cerr << "kelvane-sim: " << LowerCaseStart(e.what()) << " (see kelvane-sim --help)\n";
         return kUsageStatus;
     }
 

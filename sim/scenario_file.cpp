@@ -194,6 +194,7 @@ void ParseShips(LineCursor& cursor, ScenarioFile& file) {
     const size_t begin = cursor.Number();
     if (!file.ships.empty() || !file.shipsLayout.empty())
         cursor.Fail(begin, "a second BEGIN_SHIPS block");
+    file.shipsLine = begin;
     file.shipsBegin = cursor.Raw();
     cursor.Advance();
     while (!cursor.AtEnd()) {

@@ -73,6 +73,7 @@ struct ScenarioFile {
 
     std::vector<DisplayBlock> displays;
 
+    size_t shipsLine = 0; // of BEGIN_SHIPS; 0: the file has no ships block
     std::string shipsBegin = "BEGIN_SHIPS";
     std::string shipsEnd = "END_SHIPS";
     struct ShipsLine {

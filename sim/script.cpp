@@ -14,6 +14,12 @@
 #include <sstream>
 
 namespace sim {
+namespace {
+
+// The display's buttons, MOD, UNT, NOT and TNK/ENG, as --help and the display's menu list them.
+constexpr long kButtonCount = 4;
+
+} // namespace
 
 std::vector<std::string> SplitCommands(const std::string& line) {
     std::vector<std::string> commands;
@@ -158,11 +164,14 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
                  out << FrameListing(r.frame, r.Heading());
          }});
     AddCommand({"press", "MFD BUTTON [EVENT]",
-                "press button 0 to 3 of MFD (or a window); EVENT is the event mask (default 0x01, "
-                "left down)",
+                "press button 0 to 3 of MFD (or a window; another number is refused); EVENT is "
+                "the event mask (default 0x01, left down)",
                 2, 3, [this, &s, &out](const Arguments& a) {
                     const DisplayRef display = AnyDisplayArgument(a[0]);
                     const long button = IntegerArgument(a[1], "a button number");
+                    if (button < 0 || button >= kButtonCount)
+                        throw SessionError("no button " + a[1] + " (the buttons are 0 to " +
+                                           std::to_string(kButtonCount - 1) + ")");
                     const long event = a.size() > 2
                                            ? IntegerArgument(a[2], "an event mask such as 0x01", 0)
                                            : PANEL_MOUSE_LBDOWN;
@@ -184,9 +193,17 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
                 [&s, name](const Arguments& a) { s.DeleteVessel(name(a.begin(), a.end())); }});
     AddCommand(
         {"set", "NAME tank I LEVEL",
-         "fill tank I of vessel NAME to LEVEL, a fraction of its capacity (0 to 1)", 4, anyNumber,
-         [&s, name](const Arguments& a) {
+         "fill tank I of vessel NAME to LEVEL, a fraction of its capacity (0 to 1); tanks count "
+         "from 0, as the host's interface does, while the display shows them from 1 (tank 0 is "
+         "the display's Tank 1)",
+         3, anyNumber, [&s, name](const Arguments& a) {
              const size_t n = a.size();
+             // "set NAME tank I": the level alone is missing, whatever words the name has.
+             if (a[n - 2] == "tank" && (n < 4 || a[n - 3] != "tank"))
+                 throw SessionError("the level is missing: expected 'set NAME tank I LEVEL', "
+                                    "LEVEL a fraction of the tank's capacity from 0 to 1");
+             if (n < 4)
+                 throw SessionError("expected 'set NAME tank I LEVEL'");
              const std::string& tankWord = a[n - 3];
              const std::string& index = a[n - 2];
              const std::string& levelText = a[n - 1];
@@ -310,16 +327,27 @@ void ScriptInterpreter::Run(const std::string& text, const std::string& source) 
                 break;
             }
         }
+        // A line of several commands names the failing one by its place among them (empty
+        // pieces, as after a final ';', do not count).
+        const std::vector<std::string> commands = SplitCommands(line);
+        const auto isCommand = [](const std::string& command) {
+            return command.find_first_not_of(" \t\r") != std::string::npos;
+        };
+        const auto count = std::count_if(commands.begin(), commands.end(), isCommand);
+        long place = 0;
         try {
-            for (const std::string& command : SplitCommands(line)) {
-                const Arguments words = SplitWords(command);
-                if (!words.empty())
-                    Execute(words);
+            for (const std::string& command : commands) {
+                if (!isCommand(command))
+                    continue;
+                ++place;
+                Execute(SplitWords(command));
                 if (session_.Ended())
                     break; // a fast shutdown ended the process
             }
         } catch (const std::exception& e) {
-            throw ScriptError(source + ":" + std::to_string(number) + ": " + e.what());
+            throw ScriptError(source + ":" + std::to_string(number) + ": " +
+                              (count > 1 ? "command " + std::to_string(place) + ": " : "") +
+                              e.what());
         }
         if (session_.Ended())
             break;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -20,6 +21,9 @@ namespace {
 constexpr const char* kModeName = "Kelvane";
 
 std::string ReadWholeFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) // a stream would read a folder as empty
+        throw FileError(path, 0, std::string("cannot read the scenario: ") + std::strerror(EISDIR));
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw FileError(path, 0, std::string("cannot read the scenario: ") + std::strerror(errno));
@@ -62,7 +66,16 @@ void Session::Warn(const std::string& message) const {
 }
 
 void Session::LoadFile(const std::string& path) {
-    ScenarioFile file = ParseScenario(ReadWholeFile(path), path, host_.ModuleName());
+    const std::string text = ReadWholeFile(path);
+    // The host reads a scenario as text and takes its vessels from BEGIN_SHIPS: a file without
+    // either is some other file named by mistake.
+    if (text.find('\0') != std::string::npos)
+        throw FileError(path, 0,
+                        "not a scenario: it holds NUL bytes, as a binary file (or UTF-16 text) "
+                        "does");
+    ScenarioFile file = ParseScenario(text, path, host_.ModuleName());
+    if (!file.shipsLine)
+        throw FileError(path, 0, "not a scenario: it has no BEGIN_SHIPS block");
     Start(std::move(file), VesselClassFinder::ForScenario(options_.vesselFolders, path));
 }
 
@@ -109,8 +122,8 @@ void Session::Start(ScenarioFile file, const VesselClassFinder& finder) {
         const std::string where = file.path + ":" + std::to_string(ship.line) + ": ship " +
                                   ship.name + " has class " + ship.className + ", ";
         if (!found.cls && found.file.empty())
-            warnings.push_back(where + "which has no class file (" + ship.className +
-                               ".cfg): it has no tanks, no thrusters and no mass");
+            warnings.push_back(where + "which has no class file (" + found.searched +
+                               "): it has no tanks, no thrusters and no mass");
         else if (!found.cls)
             warnings.push_back(where + "whose class file " + found.file +
                                " cannot be used: it has no tanks, no thrusters and no mass");
@@ -210,12 +223,16 @@ void Session::SaveFile(const std::string& path) const {
     const std::string text = SaveText();
     const std::string temporary = path + ".saving";
     {
+        errno = 0;
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw SessionError("cannot write " + path + ": " + std::strerror(errno));
         out << text;
         out.close();
         if (!out) {
+            const std::string reason = errno ? std::strerror(errno) : "the write failed";
             std::remove(temporary.c_str());
-            throw SessionError("cannot write " + path);
+            throw SessionError("cannot write " + path + ": " + reason);
         }
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {

@@ -159,27 +159,34 @@ Numbered(const std::string& file, const std::map<size_t, Section>& sections, con
 }
 
 // The file at `relative` (folders separated by '/' or the host's '\\') under `folder`, each name
-// matched exactly or else without regard to case, as on the host's own file system.
+// of both, the folder's own included, matched exactly or else without regard to case, as on the
+// host's own file system.
 std::optional<fs::path> FindInFolder(const fs::path& folder, const std::string& relative) {
-    std::error_code ec;
-    fs::path at = folder;
-    size_t start = 0;
-    while (start <= relative.size()) {
+    std::vector<std::string> names;
+    for (const fs::path& name : folder.relative_path())
+        names.push_back(name.string());
+    for (size_t start = 0; start <= relative.size();) {
         size_t end = relative.find_first_of("/\\", start);
         if (end == std::string::npos)
             end = relative.size();
-        const std::string name = relative.substr(start, end - start);
+        names.push_back(relative.substr(start, end - start));
         start = end + 1;
-        if (name.empty())
+    }
+    std::error_code ec;
+    fs::path at = folder.root_path();
+    for (const std::string& name : names) {
+        if (name.empty() || name == ".")
             continue;
-        if (!fs::is_directory(at, ec))
+        const fs::path here = at.empty() ? fs::path(".") : at;
+        if (!fs::is_directory(here, ec))
             return std::nullopt;
         fs::path next = at / name;
-        if (!fs::exists(next, ec)) {
+        if (name != ".." && !fs::exists(next, ec)) {
             next.clear();
-            for (const auto& entry : fs::directory_iterator(at, ec))
-                if (strcasecmp(entry.path().filename().string().c_str(), name.c_str()) == 0) {
-                    next = entry.path();
+            fs::directory_iterator entry(here, ec), end;
+            for (; !ec && entry != end; entry.increment(ec))
+                if (strcasecmp(entry->path().filename().string().c_str(), name.c_str()) == 0) {
+                    next = at / entry->path().filename();
                     break;
                 }
             if (next.empty())
@@ -425,18 +432,23 @@ VesselClassFinder VesselClassFinder::ForScenario(const std::vector<std::string>&
                                                  const std::string& scenarioPath) {
     std::vector<std::string> folders = extraFolders;
     if (!scenarioPath.empty()) {
-        const fs::path dir = fs::absolute(scenarioPath).lexically_normal().parent_path();
+        // Relative to where the scenario was named, so that messages name short folders.
+        fs::path dir = fs::path(scenarioPath).parent_path().lexically_normal();
+        if (dir.empty())
+            dir = ".";
         for (const std::string& f : InstallationFolders(dir.string()))
             folders.push_back(f);
-        if (dir.has_parent_path() && dir.parent_path() != dir)
-            for (const std::string& f : InstallationFolders(dir.parent_path().string()))
+        const fs::path above = (dir / "..").lexically_normal();
+        if (above != dir)
+            for (const std::string& f : InstallationFolders(above.string()))
                 folders.push_back(f);
     }
     return VesselClassFinder(std::move(folders));
 }
 
 std::vector<std::string> VesselClassFinder::InstallationFolders(const std::string& root) {
-    return {(fs::path(root) / "Config" / "Vessels").string(), (fs::path(root) / "Config").string()};
+    return {(fs::path(root) / "Config" / "Vessels").lexically_normal().string(),
+            (fs::path(root) / "Config").lexically_normal().string()};
 }
 
 std::optional<ClassFileText> VesselClassFinder::FindFile(const std::string& className) const {
@@ -464,10 +476,36 @@ std::optional<ClassFileText> VesselClassFinder::FindBaseClassFile(const std::str
     return std::nullopt;
 }
 
+std::string VesselClassFinder::Searched(const std::string& className) const {
+    const std::optional<std::string> fileName = ClassFileName(className);
+    if (!fileName)
+        return "the name '" + className + "' would lead out of the class folders";
+    // Each folder once, and only the first few of a long list, so that the line stays readable.
+    constexpr size_t kListed = 6;
+    std::vector<std::string> folders;
+    for (const std::string& folder : folders_) {
+        const std::string shown = fs::path(folder).lexically_normal().string();
+        if (std::find(folders.begin(), folders.end(), shown) == folders.end())
+            folders.push_back(shown);
+    }
+    std::string text = "no " + *fileName;
+    if (folders.empty())
+        return text + " among the built-in sample's classes";
+    const size_t listed = folders.size() > kListed ? kListed - 1 : folders.size();
+    for (size_t i = 0; i < listed; ++i)
+        text += (i == 0 ? " in " : i + 1 == folders.size() ? " or " : ", ") + folders[i];
+    if (listed < folders.size())
+        text += " and " + std::to_string(folders.size() - listed) + " other folders";
+    return text + ", nor among the built-in sample's classes";
+}
+
 ClassLookup VesselClassFinder::Lookup(const std::string& className) const {
     std::optional<ClassFileText> file = FindFile(className);
-    if (!file)
-        return ClassLookup{};
+    if (!file) {
+        ClassLookup none;
+        none.searched = Searched(className);
+        return none;
+    }
     return ReadClassFile(*file, className,
                          [this](const std::string& base) { return FindBaseClassFile(base); });
 }

@@ -26,8 +26,8 @@ public:
 VesselClass ParseVesselClass(const std::string& text, const std::string& file,
                              const std::string& defaultName);
 
-// The file at `relative` under `folder` ('/' or '\\' between names), each name matched exactly or
-// else without regard to case, as on the host's file system; nothing when there is none.
+// The file at `relative` under `folder` ('/' or '\\' between names), each name of both matched
+// exactly or else without regard to case, as on the host's file system; nothing when there is none.
 std::optional<std::string> FindHostFile(const std::string& folder, const std::string& relative);
 
 // A file is in the sectioned form when it has a [PROPELLANT_n] or [THRUSTER_n] section or an
@@ -42,6 +42,7 @@ struct ClassLookup {
     std::optional<VesselClass> cls;    // nothing: no file, or a file that cannot be used
     std::string file;                  // the file found, empty when there is none
     std::vector<std::string> warnings; // "FILE:LINE: ..."
+    std::string searched;              // when there is no file: where it was looked for
 };
 
 // Reads a class file of either form; `baseClasses` finds what a host-form BaseClass line names.
@@ -55,7 +56,8 @@ public:
         : folders_(std::move(folders)) {}
 
     // The folders the host searches for a scenario file: the given ones, then Config/Vessels and
-    // Config beside the scenario and beside the folder that holds it.
+    // Config beside the scenario and beside the folder that holds it, named from the scenario's
+    // path as given.
     static VesselClassFinder ForScenario(const std::vector<std::string>& extraFolders,
                                          const std::string& scenarioPath);
     // Where an installation keeps its class files: ROOT/Config/Vessels, then ROOT/Config.
@@ -72,6 +74,9 @@ public:
     // The class as read from its file, with what the reader noticed. Never throws for what a
     // file holds.
     ClassLookup Lookup(const std::string& className) const;
+    // Where CLASS.cfg was looked for, for a message: "no CLASS.cfg in A, B or C, nor among the
+    // built-in sample's classes".
+    std::string Searched(const std::string& className) const;
 
     const std::vector<std::string>& Folders() const { return folders_; }
 
