@@ -1,15 +1,14 @@
 #include "sim/display_picture.h"
 
+#include "sim/file_output.h"
+
 #include "sim/frame_text.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -199,40 +198,10 @@ int Scaled(double v, double s) {
     return static_cast<int>(std::lround(v * s));
 }
 
-// The file cairo's stream writer fills, and the errno of a write that failed, which cairo's own
-// status would not tell.
-struct PngFile {
-    std::FILE* file = nullptr;
-    int error = 0;
-};
-
-cairo_status_t WritePngBytes(void* closure, const unsigned char* data, unsigned int length) {
-    PngFile& out = *static_cast<PngFile*>(closure);
-    errno = 0;
-    if (std::fwrite(data, 1, length, out.file) != length) {
-        out.error = errno ? errno : EIO;
-        return CAIRO_STATUS_WRITE_ERROR;
-    }
+// cairo's stream writer appends the picture here, so that it is written as any other file.
+cairo_status_t AppendPngBytes(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
-}
-
-// Writes the picture into a temporary file renamed to `path` at the end, so that a failed write
-// leaves no file and an older picture as it was. The errno of the failure, or 0.
-int WritePngFile(cairo_surface_t* surface, const std::string& path, cairo_status_t& status) {
-    const std::string temporary = path + ".writing";
-    PngFile out;
-    out.file = std::fopen(temporary.c_str(), "wb");
-    if (!out.file)
-        return errno;
-    status = cairo_surface_write_to_png_stream(surface, WritePngBytes, &out);
-    int error = out.error;
-    if (std::fclose(out.file) != 0 && !error)
-        error = errno;
-    if (!error && status == CAIRO_STATUS_SUCCESS && std::rename(temporary.c_str(), path.c_str()))
-        error = errno;
-    if (error || status != CAIRO_STATUS_SUCCESS)
-        std::remove(temporary.c_str());
-    return error;
 }
 
 } // namespace
@@ -292,18 +261,19 @@ void WriteDisplayPng(const Frame& frame, const std::string& path) {
     DrawButtonsAndLabels(cr.get(), layout, frame);
     DrawScreen(cr.get(), layout, frame);
     cairo_surface_flush(surface.get());
-    cairo_status_t status = CAIRO_STATUS_SUCCESS;
-    const int error = WritePngFile(surface.get(), path, status);
+    std::string png;
+    const cairo_status_t status =
+        cairo_surface_write_to_png_stream(surface.get(), AppendPngBytes, &png);
     cr.reset();
     surface.reset();
     // Font caches would otherwise live until exit and show up as leaks; a picture is rare
     // enough that loading the fonts again costs nothing noticeable.
     cairo_debug_reset_static_data();
     FcFini();
-    if (error)
-        throw std::runtime_error("cannot write " + path + ": " + std::strerror(error));
     if (status != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("cannot write " + path + ": " + cairo_status_to_string(status));
+    if (const std::string reason = WriteFileReplacing(path, png); !reason.empty())
+        throw std::runtime_error("cannot write " + path + ": " + reason);
 }
 
 } // namespace sim

@@ -1,5 +1,6 @@
 #include "sim/session.h"
 
+#include "sim/file_output.h"
 #include "sim/sample.h"
 
 #include <strings.h>
@@ -220,26 +221,8 @@ std::string Session::SaveText() const {
 }
 
 void Session::SaveFile(const std::string& path) const {
-    const std::string text = SaveText();
-    const std::string temporary = path + ".saving";
-    {
-        errno = 0;
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw SessionError("cannot write " + path + ": " + std::strerror(errno));
-        out << text;
-        out.close();
-        if (!out) {
-            const std::string reason = errno ? std::strerror(errno) : "the write failed";
-            std::remove(temporary.c_str());
-            throw SessionError("cannot write " + path + ": " + reason);
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
+    if (const std::string reason = WriteFileReplacing(path, SaveText()); !reason.empty())
         throw SessionError("cannot write " + path + ": " + reason);
-    }
 }
 
 Vessel& Session::RequireVessel(const std::string& name) const {
