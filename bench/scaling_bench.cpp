@@ -135,7 +135,7 @@ void BM_AttachDisplayRecords(benchmark::State& state) {
     sim::Vessel* last = LoadRecordsBeforeOwn(state.range(0), id);
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        KelvaneMfd* display = new KelvaneMfd(id, 256, 256, last);
+        KelvaneMfd* display = new KelvaneMfd(*gRegistry, id, 256, 256, last);
         const Clock::time_point end = Clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
         if (display->Settings() != gRegistry->RecordAt(gRegistry->RecordCount() - 1)) {
@@ -159,7 +159,7 @@ void BM_AttachDetachRecords(benchmark::State& state) {
     int id = 0;
     sim::Vessel* last = LoadRecordsBeforeOwn(state.range(0), id);
     for (auto _ : state)
-        delete new KelvaneMfd(id, 256, 256, last);
+        delete new KelvaneMfd(*gRegistry, id, 256, 256, last);
     PerItem(state, "per_record");
 }
 BENCHMARK(BM_AttachDetachRecords)

@@ -4,18 +4,15 @@
 #include "display/text_format.h"
 #include "display/text_layout.h"
 #include "settings/display_status.h"
-#include "settings/mfd_registry.h"
 
-// Displays are created only through the message procedure, which checks that the registry exists.
-KelvaneMfd::KelvaneMfd(int mfdId, DWORD width, DWORD height, VESSEL* vessel)
-    : MFD(width, height, vessel), displayId(mfdId) {
-    settings = gRegistry->AttachDisplay(this, vessel, mfdId);
+KelvaneMfd::KelvaneMfd(MfdRegistry& registry, int mfdId, DWORD width, DWORD height, VESSEL* vessel)
+    : MFD(width, height, vessel), registry(registry), displayId(mfdId) {
+    settings = registry.TakeRecord(this, vessel, mfdId);
 }
 
-// After ExitModule the registry and its records are gone: touch nothing then.
+// A registry the module has released lives on until its last display closes here.
 KelvaneMfd::~KelvaneMfd() {
-    if (gRegistry)
-        gRegistry->DetachDisplay(this);
+    registry.ReturnRecord(this);
 }
 
 void KelvaneMfd::Update(HDC hDC) {
@@ -74,7 +71,8 @@ void KelvaneMfd::ReadStatus(FILEHANDLE scn) {
     // display (the module's block is read before the displays open). Move to the record of the
     // block's id, so neither display loses its settings to the other.
     if (search.line == StatusIdLine::OtherId)
-        settings = gRegistry->RebindDisplay(this, search.blockId);
+        if (MfdSettings* moved = registry.TakeRecordOfId(this, search.blockId))
+            settings = moved;
     ReadDisplayStatus(scn, *settings);
 }
 

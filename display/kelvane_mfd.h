@@ -3,11 +3,13 @@
 #pragma once
 
 #include "host/orbiter_api.h"
+#include "settings/mfd_registry.h"
 #include "settings/mfd_settings.h"
 
 class KelvaneMfd : public MFD {
 public:
-    KelvaneMfd(int mfdId, DWORD width, DWORD height, VESSEL* vessel);
+    // The display holds a record of `registry` from here until it closes.
+    KelvaneMfd(MfdRegistry& registry, int mfdId, DWORD width, DWORD height, VESSEL* vessel);
     ~KelvaneMfd() override;
 
     void Update(HDC hDC) override;
@@ -36,6 +38,7 @@ public:
     DWORD Height() const { return H; }
 
 private:
+    MfdRegistry& registry;
     MfdSettings* settings = nullptr; // owned by the registry; outlives the display
     int displayId;
 };

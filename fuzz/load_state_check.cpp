@@ -90,11 +90,11 @@ void CheckLoadState(const uint8_t* data, size_t size) {
     Check(reader.Position() <= FirstEnd(lines) + 1, "load read past the block's END");
 
     const std::vector<Loaded> loaded = Records();
-    for (const Loaded& r : loaded) {
-        Check(r.settings.owner == nullptr, "a loaded record has an owner");
+    for (const Loaded& r : loaded)
         Check(ValidSettings(r.settings), "a setting without a definite value",
               Describe(r.settings));
-    }
+    for (size_t i = 0; i < gRegistry->RecordCount(); ++i)
+        Check(!gRegistry->OwnerOf(gRegistry->RecordAt(i)), "a loaded record has an owner");
 
     // Saved, and loaded by a new session with the same vessels: the same records, in order.
     std::vector<std::string> saved = world.host.SaveState();
@@ -125,7 +125,8 @@ void CheckLoadState(const uint8_t* data, size_t size) {
         bool freeRecord = false;
         for (size_t i = 0; i < gRegistry->RecordCount(); ++i) {
             before.push_back(gRegistry->RecordAt(i));
-            freeRecord = freeRecord || (before.back()->vessel == vessel && !before.back()->owner);
+            freeRecord = freeRecord ||
+                         (before.back()->vessel == vessel && !gRegistry->OwnerOf(before.back()));
         }
         const std::string name = "W" + std::to_string(windows++);
         host_model::ExternalWindow* window =

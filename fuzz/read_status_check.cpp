@@ -53,7 +53,7 @@ void CheckReadStatus(const uint8_t* data, size_t size) {
     }
     const std::vector<std::string> lines(file.begin() + static_cast<long>(start), file.end());
 
-    MfdSettings read(nullptr, nullptr, 0);
+    MfdSettings read(nullptr, 0);
     {
         LinkedHost world;
         world.host.AddVessel("GL-01", GliderClass());
@@ -66,7 +66,8 @@ void CheckReadStatus(const uint8_t* data, size_t size) {
 
         const MfdSettings& s = *static_cast<KelvaneMfd*>(world.host.DisplayAt(id)->mfd)->Settings();
         Check(ValidSettings(s), "a setting without a definite value", Describe(s));
-        Check(s.owner == world.host.DisplayAt(id)->mfd, "the display does not own its record");
+        Check(gRegistry->OwnerOf(&s) == world.host.DisplayAt(id)->mfd,
+              "the display does not own its record");
         read = s;
 
         // What was read is written and read back unchanged by a display of the same id.

@@ -232,7 +232,7 @@ void CheckSaved(sim::Host& host, const sim::ScenarioFile& saved,
         const KelvaneMfd* display =
             static_cast<const KelvaneMfd*>(host_model::gHost.windows[w].shown->mfd);
         const MfdSettings* record = display->Settings();
-        if (!record || record->owner != display)
+        if (!record || gRegistry->OwnerOf(record) != display)
             continue;
         // The name as the saved line reads back, cleaned as the host's reader cleans it.
         const std::pair<std::string, long> key{

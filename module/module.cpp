@@ -15,6 +15,8 @@ char gInterfaceDate[] = "Apr 25 2006";
 char gReleaseDate[] = KELVANE_RELEASE_DATE;
 } // namespace
 
+MfdRegistry* gRegistry = nullptr;
+
 BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         InitLib(hModule);
@@ -37,15 +39,18 @@ void InitModule(HINSTANCE) {
     mode.name = gModeName;
     mode.key = 0; // no keyboard shortcut
     mode.msgproc = MsgProc;
-    gRegistry = new MfdRegistry(mode);
+    // The registry's memory is allocated before the mode is registered: when it runs out,
+    // nothing is registered.
+    gRegistry = new MfdRegistry(oapiRegisterMFDMode(mode));
 }
 
 void ExitModule(HINSTANCE) {
     if (!gRegistry)
         return;
+    const int modeId = gRegistry->ModeId();
     gRegistry->ReleaseRegistry();
-    delete gRegistry;
     gRegistry = nullptr;
+    oapiUnregisterMFDMode(modeId);
 }
 
 int GetModuleVersion(void) {
@@ -86,8 +91,8 @@ OAPI_MSGTYPE MsgProc(UINT msg, UINT mfd, WPARAM wparam, LPARAM lparam) {
         return 0;
     const DWORD width = static_cast<DWORD>(wparam & 0xFFFF);
     const DWORD height = static_cast<DWORD>((wparam >> 16) & 0xFFFF);
-    KelvaneMfd* display =
-        new KelvaneMfd(static_cast<int>(mfd), width, height, reinterpret_cast<VESSEL*>(lparam));
+    KelvaneMfd* display = new KelvaneMfd(*gRegistry, static_cast<int>(mfd), width, height,
+                                         reinterpret_cast<VESSEL*>(lparam));
     return reinterpret_cast<OAPI_MSGTYPE>(display);
 }
 

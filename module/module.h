@@ -26,5 +26,9 @@ OAPI_MSGTYPE MsgProc(UINT msg, UINT mfd, WPARAM wparam, LPARAM lparam);
 // The attach and detach steps of the library entry point, shared by DllMain and the load hook.
 BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID reserved);
 
+class MfdRegistry;
+// The one registry: created by InitModule, null before it and after ExitModule.
+extern MfdRegistry* gRegistry;
+
 // For tests: forgets the remembered exit function and version, as a fresh load would.
 void ResetModuleStateForTesting();

@@ -1,75 +1,76 @@
 #include "settings/mfd_registry.h"
 
-#include "display/kelvane_mfd.h"
 #include "settings/state_block.h"
 
-MfdRegistry* gRegistry = nullptr;
+MfdRegistry::~MfdRegistry() = default;
 
-MfdRegistry::MfdRegistry(MFDMODESPEC& mode) : modeId(oapiRegisterMFDMode(mode)) {}
+bool MfdRegistry::IsHeld(const MfdSettings* record) const {
+    return holdings.IndexWhere([record](const Holding& h) { return h.record == record; }) <
+           holdings.Size();
+}
 
-KelvaneMfd* MfdRegistry::OpenDisplayUsing(const MfdSettings* record,
-                                          const KelvaneMfd* except) const {
-    for (size_t i = 0; i < openDisplays.Size(); ++i) {
-        KelvaneMfd* display = openDisplays.At(i);
-        if (display != except && display->Settings() == record)
-            return display;
-    }
-    return nullptr;
+MfdRegistry::Holder MfdRegistry::OwnerOf(const MfdSettings* record) const {
+    const size_t at =
+        holdings.IndexWhere([record](const Holding& h) { return h.record == record && h.owner; });
+    return at < holdings.Size() ? holdings.At(at).display : nullptr;
+}
+
+void MfdRegistry::MakeOwner(size_t holding) {
+    MfdSettings* record = holdings.At(holding).record;
+    for (size_t i = 0; i < holdings.Size(); ++i)
+        if (holdings.At(i).record == record)
+            holdings.At(i).owner = i == holding;
 }
 
 // A display that took over another one's record (the host opens a new display before it closes
 // the old one) keeps it when the old one closes: a record in use is never free for a third.
-void MfdRegistry::LetGo(MfdSettings* record, const KelvaneMfd* display) {
-    KelvaneMfd* other = OpenDisplayUsing(record, display);
-    if (record->owner == display)
-        record->owner = other;
-    if (!other && records.IndexOf(record) == records.Size())
+void MfdRegistry::LetGo(MfdSettings* record, bool wasOwner) {
+    const size_t next =
+        holdings.IndexWhere([record](const Holding& h) { return h.record == record; });
+    if (next < holdings.Size()) {
+        if (wasOwner)
+            holdings.At(next).owner = true;
+    } else if (records.IndexOf(record) == records.Size()) {
         delete record;
+    }
 }
 
-// Every allocation happens before the lists change, so running out of memory leaves the registry
-// as it was and the failure passes to the host.
-MfdSettings* MfdRegistry::AttachDisplay(KelvaneMfd* display, VESSEL* vessel, int id) {
-    openDisplays.Reserve(openDisplays.Size() + 1);
+// Every allocation happens before the tables change, so running out of memory leaves the
+// registry as it was and the failure passes to the host.
+MfdSettings* MfdRegistry::TakeRecord(Holder display, VESSEL* vessel, int displayId) {
+    holdings.Reserve(holdings.Size() + 1);
 
+    MfdSettings* taken = nullptr;
     MfdSettings* firstFree = nullptr;
-    for (size_t i = 0; i < records.Size(); ++i) {
+    for (size_t i = 0; i < records.Size() && !taken; ++i) {
         MfdSettings* record = records.At(i);
         if (record->vessel != vessel)
             continue;
-        if (record->mfdId == id) {
-            openDisplays.Append(display);
-            record->owner = display; // taken over even from another open display
-            return record;
-        }
-        if (!firstFree && !record->owner)
+        if (record->mfdId == displayId)
+            taken = record; // taken over even from another open display
+        else if (!firstFree && !IsHeld(record))
             firstFree = record;
     }
-    if (firstFree) {
-        openDisplays.Append(display);
-        firstFree->owner = display;
-        return firstFree;
+    if (!taken)
+        taken = firstFree;
+    if (!taken) {
+        records.Reserve(records.Size() + 1);
+        taken = new MfdSettings(vessel, displayId);
+        records.Append(taken);
     }
-
-    records.Reserve(records.Size() + 1);
-    MfdSettings* record = new MfdSettings(vessel, display, id);
-    records.Append(record);
-    openDisplays.Append(display);
-    return record;
+    holdings.Append({display, taken, displayId, true});
+    MakeOwner(holdings.Size() - 1);
+    ++displaysGiven;
+    return taken;
 }
 
-void MfdRegistry::DetachDisplay(KelvaneMfd* display) {
-    const size_t at = openDisplays.IndexOf(display);
-    if (at == openDisplays.Size())
-        return;
-    openDisplays.RemoveAt(at);
-    if (MfdSettings* record = display->Settings())
-        LetGo(record, display);
-}
-
-MfdSettings* MfdRegistry::RebindDisplay(KelvaneMfd* display, int id) {
-    MfdSettings* current = display->Settings();
-    VESSEL* vessel = display->Vessel();
+MfdSettings* MfdRegistry::TakeRecordOfId(Holder display, int id) {
+    const size_t at =
+        holdings.IndexWhere([display](const Holding& h) { return h.display == display; });
+    if (at == holdings.Size())
+        return nullptr;
+    MfdSettings* current = holdings.At(at).record;
+    VESSEL* vessel = current->vessel;
     MfdSettings* target = nullptr;
     for (size_t i = 0; i < records.Size() && !target; ++i) {
         MfdSettings* record = records.At(i);
@@ -78,21 +79,37 @@ MfdSettings* MfdRegistry::RebindDisplay(KelvaneMfd* display, int id) {
     }
     if (!target) {
         records.Reserve(records.Size() + 1);
-        target = new MfdSettings(vessel, display, id);
+        target = new MfdSettings(vessel, id);
         records.Append(target);
     }
-    target->owner = display;
-    if (current && current != target)
-        LetGo(current, display);
+    const bool ownedCurrent = holdings.At(at).owner;
+    holdings.At(at).record = target;
+    MakeOwner(at);
+    if (current != target)
+        LetGo(current, ownedCurrent);
     return target;
+}
+
+void MfdRegistry::ReturnRecord(Holder display) {
+    const size_t at =
+        holdings.IndexWhere([display](const Holding& h) { return h.display == display; });
+    if (at < holdings.Size()) {
+        const Holding leaving = holdings.At(at);
+        holdings.RemoveAt(at);
+        LetGo(leaving.record, leaving.owner);
+    }
+    if (displaysGiven > 0)
+        --displaysGiven;
+    if (released && displaysGiven == 0)
+        delete this;
 }
 
 void MfdRegistry::DeleteVessel(VESSEL* vessel) {
     records.RemoveWhere([this, vessel](MfdSettings* record) {
         if (record->vessel != vessel)
             return false;
-        // Held records stay with their displays, which free them when the last one closes.
-        if (!OpenDisplayUsing(record, nullptr))
+        // Held records stay in the holdings, and go when their last display closes.
+        if (!IsHeld(record))
             delete record;
         return true;
     });
@@ -103,8 +120,10 @@ void MfdRegistry::DeleteVessel(VESSEL* vessel) {
 void MfdRegistry::SaveState(ScenarioHandle scn) const {
     for (size_t i = 0; i < records.Size(); ++i) {
         const MfdSettings& record = *records.At(i);
-        const bool savedByHost =
-            record.owner && record.owner->DisplayId() >= 0 && record.owner->DisplayId() < MAXMFD;
+        const size_t owner = holdings.IndexWhere(
+            [&record](const Holding& h) { return h.record == &record && h.owner; });
+        const bool savedByHost = owner < holdings.Size() && holdings.At(owner).displayId >= 0 &&
+                                 holdings.At(owner).displayId < MAXMFD;
         if (record.vessel && !savedByHost)
             WriteStateBlock(scn, record);
     }
@@ -114,7 +133,7 @@ void MfdRegistry::LoadState(ScenarioHandle scn) {
     for (;;) {
         // The block is read into a record on the stack: the host's reader and its vessel look-up
         // may run out of memory, and nothing may be left allocated when they do.
-        MfdSettings block(nullptr, nullptr, 0);
+        MfdSettings block(nullptr, 0);
         const StateBlockRead read = ReadStateBlock(scn, block);
         if (read == StateBlockRead::NoBlock)
             return;
@@ -128,25 +147,23 @@ void MfdRegistry::LoadState(ScenarioHandle scn) {
     }
 }
 
-void MfdRegistry::ReleaseRegistry() {
-    EndSession();
-    oapiUnregisterMFDMode(modeId);
-}
-
 void MfdRegistry::EndSession() {
-    // Records of deleted vessels that open displays still hold belong to nobody else.
-    for (size_t i = 0; i < openDisplays.Size(); ++i) {
-        MfdSettings* record = openDisplays.At(i)->Settings();
-        if (!record || records.IndexOf(record) != records.Size())
-            continue;
-        bool seenEarlier = false;
-        for (size_t j = 0; j < i && !seenEarlier; ++j)
-            seenEarlier = openDisplays.At(j)->Settings() == record;
-        if (!seenEarlier)
+    // Records of deleted vessels that open displays still hold are in the holdings alone.
+    for (size_t i = 0; i < holdings.Size(); ++i) {
+        MfdSettings* record = holdings.At(i).record;
+        if (records.IndexOf(record) == records.Size() &&
+            holdings.IndexWhere([record](const Holding& h) { return h.record == record; }) == i)
             delete record;
     }
     for (size_t i = 0; i < records.Size(); ++i)
         delete records.At(i);
     records.Clear();
-    openDisplays.Clear();
+    holdings.Clear();
+}
+
+void MfdRegistry::ReleaseRegistry() {
+    EndSession();
+    released = true;
+    if (displaysGiven == 0)
+        delete this;
 }

@@ -182,7 +182,8 @@ RegistryView View(sim::Host& host) {
         view.recordObjects.push_back(&r);
         view.records.push_back({static_cast<sim::Vessel*>(r.vessel)->Name(), r.mfdId,
                                 r.parametersMode, r.massDisplay, r.enginesDisplay, r.notation,
-                                r.tankIndex, r.engineIndex, DisplayIdOf(host, r.owner)});
+                                r.tankIndex, r.engineIndex,
+                                DisplayIdOf(host, gRegistry->OwnerOf(&r))});
     }
     for (size_t i = 0; i < gRegistry->OpenDisplayCount(); ++i)
         view.openDisplays.push_back(DisplayIdOf(host, gRegistry->OpenDisplayAt(i)));
@@ -478,7 +479,7 @@ TEST(ReadingTest, EveryAllocationFailingInTurnLeavesTheDisplayOnAWholeRecord) {
                                     right->Settings()),
                           after.recordObjects.end())
                     << "allocation " << n;
-                EXPECT_EQ(right->Settings()->owner, right) << "allocation " << n;
+                EXPECT_EQ(gRegistry->OwnerOf(right->Settings()), right) << "allocation " << n;
                 EXPECT_EQ(after.recordObjects[0], before.recordObjects[0]) << "allocation " << n;
                 EXPECT_EQ(after.records[0].page, static_cast<int>(ENGINES)) << "allocation " << n;
                 // Reading the block again with memory to spare ends where a clean read ends.

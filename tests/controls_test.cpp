@@ -135,7 +135,7 @@ TEST_F(ControlsTest, OnlyAPressOfButtonsZeroToThreeIsTaken) {
     // Field by field: a byte comparison would read the record's padding, which is never written.
     const auto fields = [](const MfdSettings& s) {
         return std::make_tuple(s.parametersMode, s.massDisplay, s.enginesDisplay, s.notation,
-                               s.tankIndex, s.engineIndex, s.vessel, s.owner, s.mfdId);
+                               s.tankIndex, s.engineIndex, s.vessel, s.mfdId);
     };
     EXPECT_EQ(fields(before), fields(S()));
     // Any mask with the press bit counts.

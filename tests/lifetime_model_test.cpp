@@ -969,7 +969,7 @@ protected:
             ++freeRecordsBack;
             windowRecordsBack += byWindow[i];
             windowRecordsBackNegative += byWindow[i] && loaded.mfdId < 0;
-            EXPECT_EQ(loaded.owner, nullptr) << History();
+            EXPECT_EQ(gRegistry->OwnerOf(&loaded), nullptr) << History();
             EXPECT_EQ(static_cast<sim::Vessel*>(loaded.vessel)->Name(), plan.blocks[i].vessel);
             EXPECT_EQ(loaded.mfdId, plan.blocks[i].id);
             EXPECT_TRUE(ModuleSettings(loaded) == plan.blocks[i].settings) << History();
@@ -1089,7 +1089,7 @@ protected:
             const auto holder = model.open.find(m->holder);
             const MFD* owner =
                 holder != model.open.end() ? DisplayOf(holder->second.place) : nullptr;
-            if (static_cast<const MFD*>(r.owner) != owner)
+            if (registry.OwnerOf(&r) != owner)
                 return testing::AssertionFailure()
                        << "record " << i << " owner differs; model says "
                        << (holder != model.open.end() ? holder->second.place.Name() : "none");
@@ -1102,7 +1102,7 @@ protected:
         std::map<const MfdSettings*, std::pair<int, bool>> shownBy; // by how many, a window too
         size_t i = 0;
         for (const auto& [display, d] : model.open) {
-            const KelvaneMfd* shown = registry.OpenDisplayAt(i++);
+            const auto* shown = static_cast<const KelvaneMfd*>(registry.OpenDisplayAt(i++));
             if (shown != DisplayOf(d.place))
                 return testing::AssertionFailure()
                        << "open display " << i - 1 << " is not " << d.place.Name();

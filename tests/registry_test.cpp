@@ -2,6 +2,8 @@
 #include "module_fixture.h"
 
 #include <memory>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -13,7 +15,9 @@ protected:
         beta = &host.AddVessel("Beta", EmptyClass("Probe"));
     }
     // Displays made directly, as the message procedure makes them, on any vessel.
-    KelvaneMfd* Make(sim::Vessel* vessel, int id) { return new KelvaneMfd(id, 256, 256, vessel); }
+    KelvaneMfd* Make(sim::Vessel* vessel, int id) {
+        return new KelvaneMfd(*gRegistry, id, 256, 256, vessel);
+    }
     MfdRegistry& Registry() { return *gRegistry; }
     std::vector<const MfdSettings*> Records() {
         std::vector<const MfdSettings*> out;
@@ -37,7 +41,7 @@ TEST_F(RegistryTest, FirstDisplayOnAVesselGetsAFreshRecord) {
     EXPECT_EQ(s->tankIndex, 0u);
     EXPECT_EQ(s->engineIndex, 0u);
     EXPECT_EQ(s->vessel, alpha);
-    EXPECT_EQ(s->owner, d.get());
+    EXPECT_EQ(Registry().OwnerOf(s), d.get());
     EXPECT_EQ(s->mfdId, 1);
     EXPECT_EQ(Registry().OpenDisplayCount(), 1u);
 }
@@ -48,7 +52,7 @@ TEST_F(RegistryTest, ReopeningWithTheSameIdGivesBackTheSettings) {
     record->parametersMode = ENGINES;
     record->engineIndex = 4;
     delete first;
-    EXPECT_EQ(record->owner, nullptr);
+    EXPECT_EQ(Registry().OwnerOf(record), nullptr);
     EXPECT_EQ(Registry().OpenDisplayCount(), 0u);
 
     std::unique_ptr<KelvaneMfd> again(Make(alpha, 0));
@@ -63,7 +67,7 @@ TEST_F(RegistryTest, AFreeRecordOfAnotherIdIsTakenAndKeepsItsId) {
     std::unique_ptr<KelvaneMfd> right(Make(alpha, 1));
     EXPECT_EQ(Registry().RecordCount(), 1u);
     EXPECT_EQ(right->Settings()->mfdId, 0);
-    EXPECT_EQ(right->Settings()->owner, right.get());
+    EXPECT_EQ(Registry().OwnerOf(right->Settings()), right.get());
 }
 
 TEST_F(RegistryTest, SameIdTakesOverAHeldRecordBeforeAFreeOne) {
@@ -73,13 +77,13 @@ TEST_F(RegistryTest, SameIdTakesOverAHeldRecordBeforeAFreeOne) {
 
     std::unique_ptr<KelvaneMfd> other(Make(alpha, 0));
     EXPECT_EQ(other->Settings(), left->Settings());
-    EXPECT_EQ(left->Settings()->owner, other.get());
+    EXPECT_EQ(Registry().OwnerOf(left->Settings()), other.get());
 
     // Both show the same settings; while either is open the record stays in use.
     left->Settings()->notation = EXP;
     EXPECT_EQ(other->Settings()->notation, EXP);
     other.reset();
-    EXPECT_EQ(left->Settings()->owner, left.get());
+    EXPECT_EQ(Registry().OwnerOf(left->Settings()), left.get());
     EXPECT_EQ(Registry().OpenDisplayCount(), 1u);
 }
 
@@ -93,7 +97,7 @@ TEST_F(RegistryTest, AReplacedDisplaysCloseLeavesTheRecordWithItsReplacement) {
     MfdSettings* record = replacement->Settings();
     ASSERT_EQ(record, old->Settings());
     delete old;
-    EXPECT_EQ(record->owner, replacement.get());
+    EXPECT_EQ(Registry().OwnerOf(record), replacement.get());
 
     std::unique_ptr<KelvaneMfd> left(Make(alpha, 0));
     EXPECT_NE(left->Settings(), record);
@@ -153,7 +157,7 @@ TEST_F(RegistryTest, ADeletedVesselsRecordIsFreedWhenItsLastDisplayCloses) {
     EXPECT_EQ(Registry().RecordCount(), 0u);
     first->Settings()->tankIndex = 3; // still usable by its displays
     delete second;
-    EXPECT_EQ(first->Settings()->owner, first); // still in use
+    EXPECT_EQ(Registry().OwnerOf(first->Settings()), first); // still in use
     EXPECT_EQ(first->Settings()->tankIndex, 3u);
     delete first;
     EXPECT_EQ(Registry().OpenDisplayCount(), 0u);
@@ -178,6 +182,85 @@ TEST_F(RegistryTest, DetachingAnUnknownDisplayChangesNothing) {
     d.reset();
     EXPECT_EQ(gRegistry->OpenDisplayCount(), 0u);
     EXPECT_EQ(gRegistry->RecordCount(), 0u);
+}
+
+// The registry on its own, with no host and no display: displays and vessels are keys it never
+// follows, so made-up addresses serve.
+class RegistryAloneTest : public testing::Test {
+protected:
+    // Released as the module releases it, then freed by its last display's close.
+    void TearDown() override {
+        if (!registry)
+            return;
+        MfdRegistry* last = registry;
+        last->ReleaseRegistry();
+        for (uintptr_t display : open)
+            last->ReturnRecord(Display(display));
+    }
+    static const MFD* Display(uintptr_t n) { return reinterpret_cast<const MFD*>(0x1000 * n); }
+    static VESSEL* Ship(uintptr_t n) { return reinterpret_cast<VESSEL*>(0x100000 * n); }
+    MfdSettings* Take(uintptr_t display, uintptr_t ship, int id) {
+        open.insert(display);
+        return registry->TakeRecord(Display(display), Ship(ship), id);
+    }
+    void Return(uintptr_t display) {
+        open.erase(display);
+        registry->ReturnRecord(Display(display));
+    }
+
+    MfdRegistry* registry = new MfdRegistry(0);
+    std::set<uintptr_t> open;
+};
+
+// The last to take a record owns it; when the owner closes, the earliest opened holder left
+// does; a holder that is not the owner leaves the owner as it was.
+TEST_F(RegistryAloneTest, OwnershipPassesToTheEarliestHolderLeft) {
+    MfdSettings* record = Take(1, 1, 0);
+    EXPECT_EQ(Take(2, 1, 0), record);
+    EXPECT_EQ(Take(3, 1, 0), record);
+    EXPECT_EQ(registry->OwnerOf(record), Display(3));
+    Return(2);
+    EXPECT_EQ(registry->OwnerOf(record), Display(3));
+    Return(3);
+    EXPECT_EQ(registry->OwnerOf(record), Display(1));
+    Return(1);
+    EXPECT_EQ(registry->OwnerOf(record), nullptr);
+    EXPECT_EQ(registry->OpenDisplayCount(), 0u);
+    EXPECT_EQ(Take(4, 1, 5), record); // free, so taken
+}
+
+// A display moving to the record of another id hands back the one it held: its other holder
+// owns it now, and a record dropped with its vessel goes with its last holder (AddressSanitizer
+// and LeakSanitizer tell a wrong free either way).
+TEST_F(RegistryAloneTest, MovingToAnotherIdHandsTheOldRecordBack) {
+    MfdSettings* shared = Take(1, 1, 0);
+    Take(2, 1, 0);
+    MfdSettings* moved = registry->TakeRecordOfId(Display(2), 7);
+    EXPECT_NE(moved, shared);
+    EXPECT_EQ(moved->mfdId, 7);
+    EXPECT_EQ(registry->OwnerOf(moved), Display(2));
+    EXPECT_EQ(registry->OwnerOf(shared), Display(1));
+
+    registry->DeleteVessel(Ship(1));
+    EXPECT_EQ(registry->RecordCount(), 0u);
+    shared->tankIndex = 2;                   // still its holder's
+    registry->TakeRecordOfId(Display(1), 3); // the dropped record's last holder moves away
+    EXPECT_EQ(registry->RecordCount(), 1u);
+    EXPECT_EQ(registry->TakeRecordOfId(Display(9), 3), nullptr); // a display it does not know
+}
+
+// The module releases the registry while displays are open (the host's fast shutdown): the
+// registry ends its session and lasts until the last display given a record closes.
+TEST_F(RegistryAloneTest, AReleasedRegistryLastsUntilItsLastDisplayCloses) {
+    Take(1, 1, 0);
+    Take(2, 2, 0);
+    registry->DeleteVessel(Ship(2));
+    MfdRegistry* released = std::exchange(registry, nullptr);
+    released->ReleaseRegistry();
+    EXPECT_EQ(released->RecordCount(), 0u);
+    EXPECT_EQ(released->OpenDisplayCount(), 0u);
+    released->ReturnRecord(Display(1));
+    released->ReturnRecord(Display(2)); // frees it
 }
 
 } // namespace

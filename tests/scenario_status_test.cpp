@@ -125,8 +125,9 @@ TEST_F(StatusTest, TheIdLineDecidesWhichRecordTheBlockFills) {
             ASSERT_NE(after, before) << c.id << " / " << c.idLine;
             EXPECT_EQ(after->mfdId, c.moveTo);
             EXPECT_EQ(after->notation, EXP);
-            EXPECT_EQ(after->owner, display);
-            EXPECT_EQ(before->owner, nullptr); // free again for the display it was made for
+            EXPECT_EQ(gRegistry->OwnerOf(after), display);
+            EXPECT_EQ(gRegistry->OwnerOf(before),
+                      nullptr); // free again for the display it was made for
         }
     }
 }
@@ -148,7 +149,7 @@ TEST_F(StatusTest, ADisplayGivesBackAnotherDisplaysRecordWhenItsBlockIsRead) {
     EXPECT_EQ(right->Settings()->mfdId, 1);
     EXPECT_EQ(right->Settings()->parametersMode, TANKS);
     EXPECT_EQ(right->Settings()->tankIndex, 1u);
-    EXPECT_EQ(leftRecord->owner, nullptr);
+    EXPECT_EQ(gRegistry->OwnerOf(leftRecord), nullptr);
     EXPECT_EQ(leftRecord->parametersMode, ENGINES);
 
     KelvaneMfd* left = OpenWithId(MFD_LEFT);
@@ -296,12 +297,12 @@ protected:
 TEST_F(StateBlockTest, FreeAndWindowRecordsAreWrittenInOrderAndCockpitOnesSkipped) {
     sim::Vessel* beta = &host.AddVessel("Beta", EmptyClass("Probe"));
     const int kWindowId = static_cast<int>(0x8D7A2E40u); // an address of 2^31 or more
-    KelvaneMfd* panel = new KelvaneMfd(11, 256, 256, alpha);
-    delete new KelvaneMfd(1, 256, 256, alpha);
-    KelvaneMfd* held = new KelvaneMfd(0, 256, 256, beta);
-    KelvaneMfd* window = new KelvaneMfd(kWindowId, 256, 256, beta);
+    KelvaneMfd* panel = new KelvaneMfd(*gRegistry, 11, 256, 256, alpha);
+    delete new KelvaneMfd(*gRegistry, 1, 256, 256, alpha);
+    KelvaneMfd* held = new KelvaneMfd(*gRegistry, 0, 256, 256, beta);
+    KelvaneMfd* window = new KelvaneMfd(*gRegistry, kWindowId, 256, 256, beta);
     window->Settings()->notation = EXP;
-    KelvaneMfd* b = new KelvaneMfd(2, 256, 256, beta);
+    KelvaneMfd* b = new KelvaneMfd(*gRegistry, 2, 256, 256, beta);
     b->Settings()->tankIndex = 2;
     delete b;
     const auto block = [](const char* vessel, const char* tank, const char* id,
@@ -340,8 +341,8 @@ TEST_F(StateBlockTest, FreeAndWindowRecordsAreWrittenInOrderAndCockpitOnesSkippe
 
 TEST_F(StateBlockTest, SavedRecordsLoadBackEqualAfterExistingOnes) {
     sim::Vessel* beta = &host.AddVessel("Beta", EmptyClass("Probe"));
-    KelvaneMfd* a = new KelvaneMfd(1, 256, 256, alpha);
-    *a->Settings() = MfdSettings(alpha, a, 1);
+    KelvaneMfd* a = new KelvaneMfd(*gRegistry, 1, 256, 256, alpha);
+    *a->Settings() = MfdSettings(alpha, 1);
     a->Settings()->parametersMode = ENGINES;
     a->Settings()->massDisplay = METRIC_TONS;
     a->Settings()->enginesDisplay = DEGREES;
@@ -349,7 +350,7 @@ TEST_F(StateBlockTest, SavedRecordsLoadBackEqualAfterExistingOnes) {
     a->Settings()->tankIndex = 3;
     a->Settings()->engineIndex = 0xFFFFFFF0u;
     delete a;
-    KelvaneMfd* b = new KelvaneMfd(7, 256, 256, beta);
+    KelvaneMfd* b = new KelvaneMfd(*gRegistry, 7, 256, 256, beta);
     b->Settings()->massDisplay = PERCENTAGE;
     delete b;
     const std::vector<const MfdSettings*> before = Records();
@@ -374,7 +375,7 @@ TEST_F(StateBlockTest, SavedRecordsLoadBackEqualAfterExistingOnes) {
         EXPECT_EQ(loaded.engineIndex, copies[i].engineIndex);
         EXPECT_EQ(loaded.vessel, copies[i].vessel);
         EXPECT_EQ(loaded.mfdId, copies[i].mfdId);
-        EXPECT_EQ(loaded.owner, nullptr);
+        EXPECT_EQ(gRegistry->OwnerOf(&loaded), nullptr);
     }
 }
 

@@ -34,10 +34,10 @@ void OpenWithoutMemory(Vessel& vessel) {
         Fail("allocation failure: the mode is not registered");
         return;
     }
-    // The display object: the host's MFD part, the module's pointer to its settings and the id
-    // it was opened with, padded to the pointer's alignment.
+    // The display object: the host's MFD part, the module's reference to its registry, its
+    // pointer to its settings and the id it was opened with, padded to the pointer's alignment.
     const size_t kDisplayObjectSize =
-        (sizeof(MFD) + sizeof(void*) + sizeof(int) + sizeof(void*) - 1) / sizeof(void*) *
+        (sizeof(MFD) + 2 * sizeof(void*) + sizeof(int) + sizeof(void*) - 1) / sizeof(void*) *
         sizeof(void*);
     const int constructionsBefore = host_model::gHost.displaysMade,
               destructionsBefore = host_model::gHost.displaysGone;

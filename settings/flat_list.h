@@ -1,19 +1,24 @@
-// An ordered list of pointers that keeps its order on removal. The module has no C++ library in
-// its Windows build, so the registry keeps its lists in this instead of a std::vector.
+// An ordered list of plain values (pointers, small structs) that keeps its order on removal. The
+// module has no C++ library in its Windows build, so the registry keeps its tables in this
+// instead of a std::vector.
 #pragma once
 
 #include <stddef.h>
 #include <string.h>
 
-template <class T> class PointerList {
+template <class T> class FlatList {
+    // Elements are moved with memcpy and memmove.
+    static_assert(__is_trivially_copyable(T), "a FlatList holds plain values only");
+
 public:
-    PointerList() = default;
-    PointerList(const PointerList&) = delete;
-    PointerList& operator=(const PointerList&) = delete;
-    ~PointerList() { delete[] items_; }
+    FlatList() = default;
+    FlatList(const FlatList&) = delete;
+    FlatList& operator=(const FlatList&) = delete;
+    ~FlatList() { delete[] items_; }
 
     size_t Size() const { return size_; }
-    T* At(size_t i) const { return items_[i]; }
+    T& At(size_t i) { return items_[i]; }
+    const T& At(size_t i) const { return items_[i]; }
 
     // Makes room for `count` elements; throws the standard allocation exception and leaves the
     // list unchanged when memory runs out, so callers can reserve before they change anything.
@@ -23,29 +28,37 @@ public:
         size_t grown = capacity_ < 4 ? 4 : capacity_ * 2;
         if (grown < count)
             grown = count;
-        T** items = new T*[grown];
+        T* items = new T[grown];
         if (size_ > 0)
-            memcpy(items, items_, size_ * sizeof(T*));
+            memcpy(static_cast<void*>(items), items_, size_ * sizeof(T));
         delete[] items_;
         items_ = items;
         capacity_ = grown;
     }
 
-    void Append(T* item) {
+    void Append(const T& item) {
         Reserve(size_ + 1);
         items_[size_++] = item;
     }
 
-    // Index of the first occurrence, or Size() when absent.
-    size_t IndexOf(const T* item) const {
+    // Index of the first element equal to `item`, or Size() when there is none.
+    size_t IndexOf(const T& item) const {
         for (size_t i = 0; i < size_; ++i)
             if (items_[i] == item)
                 return i;
         return size_;
     }
 
+    // Index of the first element for which `match` is true, or Size() when there is none.
+    template <class Predicate> size_t IndexWhere(Predicate match) const {
+        for (size_t i = 0; i < size_; ++i)
+            if (match(items_[i]))
+                return i;
+        return size_;
+    }
+
     void RemoveAt(size_t i) {
-        memmove(items_ + i, items_ + i + 1, (size_ - i - 1) * sizeof(T*));
+        memmove(static_cast<void*>(items_ + i), items_ + i + 1, (size_ - i - 1) * sizeof(T));
         --size_;
     }
 
@@ -66,7 +79,7 @@ public:
     }
 
 private:
-    T** items_ = nullptr;
+    T* items_ = nullptr;
     size_t size_ = 0;
     size_t capacity_ = 0;
 };
