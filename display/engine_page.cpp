@@ -1,4 +1,4 @@
-#include "display/kelvane_mfd.h"
+#include "display/pages.h"
 
 #include "display/number_format.h"
 #include "display/text_layout.h"
@@ -12,26 +12,26 @@ const double kDegreesPerRadian = 57.29577951308238;
 
 // Zero divisors (a direction of length 0, no mass, no moment of inertia) give infinities or
 // undefined values, which the formatter shows as text; nothing here can fail.
-void KelvaneMfd::DrawEnginePage(HDC hDC) {
-    const DWORD thrusters = pV->GetThrusterCount();
-    if (settings->engineIndex >= thrusters)
-        settings->engineIndex = 0;
+void DrawEnginePage(HDC hDC, VESSEL& vessel, MfdSettings& settings) {
+    const DWORD thrusters = vessel.GetThrusterCount();
+    if (settings.engineIndex >= thrusters)
+        settings.engineIndex = 0;
     // Without thrusters there is no handle to ask about: the host would read through a null one.
     if (thrusters == 0) {
         PrintAt(hDC, 0, 5, "No Engines");
         return;
     }
-    const THRUSTER_HANDLE thruster = pV->GetThrusterHandleByIndex(settings->engineIndex);
+    const THRUSTER_HANDLE thruster = vessel.GetThrusterHandleByIndex(settings.engineIndex);
 
-    const double mass = pV->GetMass();
+    const double mass = vessel.GetMass();
     VECTOR3 pmi;
-    pV->GetPMI(pmi);
-    const double thrust = pV->GetThrusterMax0(thruster);
-    const double isp = pV->GetThrusterIsp0(thruster);
+    vessel.GetPMI(pmi);
+    const double thrust = vessel.GetThrusterMax0(thruster);
+    const double isp = vessel.GetThrusterIsp0(thruster);
     VECTOR3 r;
     VECTOR3 d;
-    pV->GetThrusterRef(thruster, r);
-    pV->GetThrusterDir(thruster, d);
+    vessel.GetThrusterRef(thruster, r);
+    vessel.GetThrusterDir(thruster, d);
 
     const double dLength = sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
     const double dx = d.x / dLength, dy = d.y / dLength, dz = d.z / dLength;
@@ -60,46 +60,46 @@ void KelvaneMfd::DrawEnginePage(HDC hDC) {
     for (int i = 0; i < 3; ++i)
         angular[i] = torque[i] / (mass * pmi.data[i]);
 
-    const bool inNewtons = settings->notation == SI;
+    const bool inNewtons = settings.notation == SI;
     const double shownThrust = inNewtons ? thrust : thrust / 1000;
 
     char value[kValueBufferSize];
-    PrintAt(hDC, 0, 5, "Engine %d", static_cast<int>(settings->engineIndex + 1));
-    FormatValue(value, shownThrust);
+    PrintAt(hDC, 0, 5, "Engine %d", static_cast<int>(settings.engineIndex + 1));
+    FormatValue(value, shownThrust, settings.notation);
     PrintAt(hDC, 0, 6, "Vacuum Thrust: %s%s", value, inNewtons ? "N" : "kN");
-    FormatValue(value, isp);
+    FormatValue(value, isp, settings.notation);
     PrintAt(hDC, 0, 7, "ISP: %sN*s/kg", value);
     PrintAt(hDC, 0, 8, "Acceleration:");
     PrintAt(hDC, 0, 9, "    Linear:");
-    FormatSignedValue(value, linear[0]);
+    FormatSignedValue(value, linear[0], settings.notation);
     PrintAt(hDC, 0, 10, "        X: %sm/s^2", value);
-    FormatSignedValue(value, linear[1]);
+    FormatSignedValue(value, linear[1], settings.notation);
     PrintAt(hDC, 0, 11, "        Y: %sm/s^2", value);
-    FormatSignedValue(value, linear[2]);
+    FormatSignedValue(value, linear[2], settings.notation);
     PrintAt(hDC, 0, 12, "        Z: %sm/s^2", value);
 
     const char* unit = "rad/s^2";
-    if (settings->enginesDisplay == DEGREES) {
+    if (settings.enginesDisplay == DEGREES) {
         for (int i = 0; i < 3; ++i)
             angular[i] *= kDegreesPerRadian;
         unit = "deg/s^2";
     }
     PrintAt(hDC, 0, 13, "    Angular:");
-    FormatSignedValue(value, angular[0]);
+    FormatSignedValue(value, angular[0], settings.notation);
     PrintAt(hDC, 0, 14, "        X: %s%s", value, unit);
-    FormatSignedValue(value, angular[1]);
+    FormatSignedValue(value, angular[1], settings.notation);
     PrintAt(hDC, 0, 15, "        Y: %s%s", value, unit);
-    FormatSignedValue(value, angular[2]);
+    FormatSignedValue(value, angular[2], settings.notation);
     PrintAt(hDC, 0, 16, "        Z: %s%s", value, unit);
 
-    const PROPELLANT_HANDLE resource = pV->GetThrusterResource(thruster);
+    const PROPELLANT_HANDLE resource = vessel.GetThrusterResource(thruster);
     if (!resource) {
         PrintAt(hDC, 0, 17, "Propellant Resource: Not Connected");
         return;
     }
-    const DWORD tanks = pV->GetPropellantCount();
+    const DWORD tanks = vessel.GetPropellantCount();
     DWORD i = 0;
-    while (i < tanks && pV->GetPropellantHandleByIndex(i) != resource)
+    while (i < tanks && vessel.GetPropellantHandleByIndex(i) != resource)
         ++i;
     PrintAt(hDC, 0, 17, "Propellant Resource: Tank %d", static_cast<int>(i) + 1);
 }

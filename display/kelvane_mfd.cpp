@@ -1,6 +1,6 @@
 #include "display/kelvane_mfd.h"
 
-#include "display/number_format.h"
+#include "display/pages.h"
 #include "display/text_format.h"
 #include "display/text_layout.h"
 #include "settings/display_status.h"
@@ -47,13 +47,13 @@ void KelvaneMfd::Update(HDC hDC) {
 
     switch (settings->parametersMode) {
     case TANKS:
-        DrawTankPage(hDC);
+        DrawTankPage(hDC, *pV, *settings);
         break;
     case ENGINES:
-        DrawEnginePage(hDC);
+        DrawEnginePage(hDC, *pV, *settings);
         break;
     default:
-        DrawMassPage(hDC);
+        DrawMassPage(hDC, *pV, *settings);
         break;
     }
 }
@@ -74,18 +74,4 @@ void KelvaneMfd::ReadStatus(FILEHANDLE scn) {
         if (MfdSettings* moved = registry.TakeRecordOfId(this, search.blockId))
             settings = moved;
     ReadDisplayStatus(scn, *settings);
-}
-
-void KelvaneMfd::FormatValue(char* buffer, double x) const {
-    if (settings->notation == EXP)
-        FormatExponent(buffer, x);
-    else
-        FormatSI(buffer, x);
-}
-
-void KelvaneMfd::FormatSignedValue(char* buffer, double x) const {
-    if (settings->notation == EXP)
-        FormatSignedExponent(buffer, x);
-    else
-        FormatSignedSI(buffer, x);
 }

@@ -19,16 +19,6 @@ public:
     void WriteStatus(FILEHANDLE scn) const override;
     void ReadStatus(FILEHANDLE scn) override;
 
-    // Numbers by the record's notation, into a 64-byte buffer.
-    void FormatValue(char* buffer, double x) const;
-    void FormatSignedValue(char* buffer, double x) const;
-
-    double WetMass(double emptyMass) const;
-    void DrawMassPage(HDC hDC);
-    void DrawTankPage(HDC hDC);
-    void DrawThrustersServiced(HDC hDC);
-    void DrawEnginePage(HDC hDC);
-
     MfdSettings* Settings() const { return settings; }
     VESSEL* Vessel() const { return pV; }
     // The id the host opened the display with: 0 … 11 for the cockpit's displays, whose status

@@ -104,3 +104,17 @@ void FormatExponent(char* buffer, double x) {
 void FormatSignedExponent(char* buffer, double x) {
     FormatExponentText(buffer, x, true, 11);
 }
+
+void FormatValue(char* buffer, double x, Notation notation) {
+    if (notation == EXP)
+        FormatExponent(buffer, x);
+    else
+        FormatSI(buffer, x);
+}
+
+void FormatSignedValue(char* buffer, double x, Notation notation) {
+    if (notation == EXP)
+        FormatSignedExponent(buffer, x);
+    else
+        FormatSignedSI(buffer, x);
+}

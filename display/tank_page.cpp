@@ -1,4 +1,4 @@
-#include "display/kelvane_mfd.h"
+#include "display/pages.h"
 
 #include "display/number_format.h"
 #include "display/text_format.h"
@@ -6,43 +6,6 @@
 
 #include <math.h>
 #include <string.h>
-
-void KelvaneMfd::DrawTankPage(HDC hDC) {
-    const DWORD tanks = pV->GetPropellantCount();
-    if (settings->tankIndex >= tanks)
-        settings->tankIndex = 0;
-    // Without tanks there is no handle to ask about: the host would read through a null one.
-    if (tanks == 0) {
-        PrintAt(hDC, 0, 5, "No Tanks");
-        return;
-    }
-
-    double capacity = pV->GetPropellantMaxMass(pV->GetPropellantHandleByIndex(settings->tankIndex));
-    double contents = pV->GetPropellantMass(pV->GetPropellantHandleByIndex(settings->tankIndex));
-
-    const char* unit = "kg";
-    if (settings->notation == SI) {
-        capacity *= 1000;
-        contents *= 1000;
-        unit = "g";
-    }
-
-    char value[kValueBufferSize];
-    PrintAt(hDC, 0, 5, "Tank %d", static_cast<int>(settings->tankIndex + 1));
-    FormatValue(value, capacity);
-    PrintAt(hDC, 0, 6, "Full Mass: %s%s", value, unit);
-    if (settings->massDisplay == PERCENTAGE) {
-        if (capacity == 0)
-            PrintAt(hDC, 0, 7, "Divide by zero error.");
-        else
-            PrintAt(hDC, 0, 7, "Current Mass: %8.3lf %%", contents / capacity * 100);
-    } else {
-        FormatValue(value, contents);
-        PrintAt(hDC, 0, 7, "Current Mass: %s%s", value, unit);
-    }
-
-    DrawThrustersServiced(hDC);
-}
 
 namespace {
 
@@ -55,9 +18,7 @@ int DecimalDigits(unsigned long n) {
     return digits;
 }
 
-} // namespace
-
-void KelvaneMfd::DrawThrustersServiced(HDC hDC) {
+void DrawThrustersServiced(HDC hDC, VESSEL& vessel, const MfdSettings& settings) {
     static const char kLead[] = "Thrusters Serviced:";
     char list[64];
     FormatText(list, sizeof list, "%s", kLead);
@@ -67,18 +28,18 @@ void KelvaneMfd::DrawThrustersServiced(HDC hDC) {
     int entryWidth = 2;
     double highestIsp = 0.0;
 
-    const DWORD thrusters = pV->GetThrusterCount();
-    const PROPELLANT_HANDLE tank = pV->GetPropellantHandleByIndex(settings->tankIndex);
+    const DWORD thrusters = vessel.GetThrusterCount();
+    const PROPELLANT_HANDLE tank = vessel.GetPropellantHandleByIndex(settings.tankIndex);
     for (DWORD k = 0; k < thrusters; ++k) {
-        const THRUSTER_HANDLE thruster = pV->GetThrusterHandleByIndex(k);
-        if (pV->GetThrusterResource(thruster) == tank) {
+        const THRUSTER_HANDLE thruster = vessel.GetThrusterHandleByIndex(k);
+        if (vessel.GetThrusterResource(thruster) == tank) {
             // k is below a 32-bit count, so k + 1 fits; "%lu" reads the same on every C library.
             const unsigned long number = static_cast<unsigned long>(k) + 1;
             used +=
                 static_cast<size_t>(FormatText(list + used, sizeof list - used, " %lu", number));
             entryWidth = 1 + DecimalDigits(number);
             lineLength += entryWidth;
-            const double isp = pV->GetThrusterIsp0(thruster);
+            const double isp = vessel.GetThrusterIsp0(thruster);
             if (isp > highestIsp)
                 highestIsp = isp;
         }
@@ -102,12 +63,53 @@ void KelvaneMfd::DrawThrustersServiced(HDC hDC) {
         return;
     }
 
-    const double mass = pV->GetMass();
-    const double propellant = pV->GetPropellantMass(tank);
+    const double mass = vessel.GetMass();
+    const double propellant = vessel.GetPropellantMass(tank);
     // A zero divisor (no dry mass left) gives an infinite or undefined figure, which the
     // formatter shows as text.
     const double deltaV = highestIsp * log(mass / (mass - propellant));
     char value[kValueBufferSize];
-    FormatValue(value, deltaV);
+    FormatValue(value, deltaV, settings.notation);
     PrintAt(hDC, 0, 8, "Delta-V: %sm/s", value);
+}
+
+} // namespace
+
+void DrawTankPage(HDC hDC, VESSEL& vessel, MfdSettings& settings) {
+    const DWORD tanks = vessel.GetPropellantCount();
+    if (settings.tankIndex >= tanks)
+        settings.tankIndex = 0;
+    // Without tanks there is no handle to ask about: the host would read through a null one.
+    if (tanks == 0) {
+        PrintAt(hDC, 0, 5, "No Tanks");
+        return;
+    }
+
+    double capacity =
+        vessel.GetPropellantMaxMass(vessel.GetPropellantHandleByIndex(settings.tankIndex));
+    double contents =
+        vessel.GetPropellantMass(vessel.GetPropellantHandleByIndex(settings.tankIndex));
+
+    const char* unit = "kg";
+    if (settings.notation == SI) {
+        capacity *= 1000;
+        contents *= 1000;
+        unit = "g";
+    }
+
+    char value[kValueBufferSize];
+    PrintAt(hDC, 0, 5, "Tank %d", static_cast<int>(settings.tankIndex + 1));
+    FormatValue(value, capacity, settings.notation);
+    PrintAt(hDC, 0, 6, "Full Mass: %s%s", value, unit);
+    if (settings.massDisplay == PERCENTAGE) {
+        if (capacity == 0)
+            PrintAt(hDC, 0, 7, "Divide by zero error.");
+        else
+            PrintAt(hDC, 0, 7, "Current Mass: %8.3lf %%", contents / capacity * 100);
+    } else {
+        FormatValue(value, contents, settings.notation);
+        PrintAt(hDC, 0, 7, "Current Mass: %s%s", value, unit);
+    }
+
+    DrawThrustersServiced(hDC, vessel, settings);
 }

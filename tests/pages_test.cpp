@@ -2,6 +2,8 @@
 // engine page's vector arithmetic, the order of host queries and the absence of allocations.
 #include "module_fixture.h"
 
+#include "display/pages.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -75,7 +77,7 @@ TEST_F(PagesTest, MassPageUnitsFollowUnitAndNotation) {
 
 TEST_F(PagesTest, WetMassWithoutTanksIsTheDryMass) {
     OpenOn("Bare", EmptyClass("Bare", 1234));
-    EXPECT_EQ(display->WetMass(1234), 1234);
+    EXPECT_EQ(WetMass(*display->Vessel(), 1234), 1234);
     S().notation = EXP;
     EXPECT_EQ(Row(MFD_LEFT, 6), "Wet Mass:      1.234e+003 kg");
 }
