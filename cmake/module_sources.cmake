@@ -1,9 +1,7 @@
 # The module's sources, shared by the native build and the Windows build (windows/).
 set(KELVANE_MODULE_SOURCES
   module/module.cpp
-  settings/mfd_settings.cpp
-  settings/scenario_text.cpp
-  settings/scenario_items.cpp
+  settings/scenario_words.cpp
   settings/mfd_registry.cpp
   settings/display_status.cpp
   settings/state_block.cpp

@@ -1,7 +1,6 @@
 #include "settings/display_status.h"
 
-#include "settings/scenario_items.h"
-#include "settings/scenario_text.h"
+#include "settings/scenario_words.h"
 
 void WriteDisplayStatus(ScenarioHandle scn, const MfdSettings& s) {
     oapiWriteScenario_int(scn, HostText("MFD_ID"), s.mfdId);

@@ -3,7 +3,7 @@
 
 #include "host/orbiter_api.h"
 
-// Enumerator names double as the keywords the values are saved under.
+// Enumerator names double as the keywords the values are saved under (settings/scenario_words).
 enum ParametersMode : int32_t { MASS = 0, TANKS = 1, ENGINES = 2 };
 enum MassDisplay : int32_t { KILOGRAMS = 0, METRIC_TONS = 1, PERCENTAGE = 2 };
 enum EnginesDisplay : int32_t { DEGREES = 0, RADIANS = 1 };
@@ -21,18 +21,3 @@ struct MfdSettings {
     VESSEL* vessel; // not owned
     int32_t mfdId;  // the host's display id the record was made or loaded for
 };
-
-// Keyword forms shared by both scenario formats.
-const char* ParametersModeKeyword(int32_t value);
-const char* MassDisplayKeyword(int32_t value);
-const char* EnginesDisplayKeyword(int32_t value);
-const char* NotationKeyword(int32_t value);
-
-// How much of "METRIC_TONS" a mass unit value must match: the display status takes any value
-// that begins with it, the module's own block only the keyword with nothing after it.
-enum class MetricTonsMatch { Prefix, WholeValue };
-
-ParametersMode ReadParametersMode(const char* value);
-MassDisplay ReadMassDisplay(const char* value, MetricTonsMatch metricTons);
-EnginesDisplay ReadEnginesDisplay(const char* value);
-Notation ReadNotation(const char* value);

@@ -1,7 +1,6 @@
 #include "settings/state_block.h"
 
-#include "settings/scenario_items.h"
-#include "settings/scenario_text.h"
+#include "settings/scenario_words.h"
 
 void WriteStateBlock(ScenarioHandle scn, const MfdSettings& s) {
     oapiWriteScenario_string(scn, HostText("BEGIN_KX_MFD_INFO"), HostText(""));
