@@ -6,7 +6,7 @@
 #include "module/module.h"
 #include "settings/mfd_registry.h"
 #include "sim/host.h"
-#include "sim/linked_module.h"
+#include "tests/linked_module.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,10 +16,6 @@ namespace bench {
 
 // Heap allocations made through operator new since the program started (counting_allocator.cpp).
 long AllocationCount();
-
-inline sim::ModuleExports LinkedModule() {
-    return sim::LinkedModuleExports();
-}
 
 // One host for the whole program; Restart gives a fresh registry and no vessels.
 inline sim::Host& TheHost() {
@@ -32,7 +28,7 @@ inline void Restart() {
     host.UnloadModule(); // first, so the vessels go without the module dropping their records
     host.EndSession();
     ResetModuleStateForTesting();
-    host.LinkModule(LinkedModule());
+    host.LinkModule(LinkedExports());
 }
 
 inline KelvaneMfd* OpenDisplay(sim::Host& host, int id) {

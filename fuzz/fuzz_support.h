@@ -10,7 +10,7 @@
 #include "sim/host.h"
 #include "sim/host_crash.h"
 #include "sim/vessel_class_file.h"
-#include "sim/linked_module.h"
+#include "tests/linked_module.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -33,10 +33,6 @@ inline void Check(bool holds, const char* what, const std::string& detail = std:
         Fail(what, detail);
 }
 
-inline sim::ModuleExports LinkedModule() {
-    return sim::LinkedModuleExports();
-}
-
 // A call the simulator would not survive is a broken promise like any other: the fuzzer keeps
 // the input, the replay test fails the case.
 [[noreturn]] inline void SimulatorWouldCrash(const std::string& message) {
@@ -54,7 +50,7 @@ struct LinkedHost : TombstoneSweep {
     LinkedHost() {
         sim::SetHostCrashHandler(SimulatorWouldCrash);
         ResetModuleStateForTesting();
-        host.LinkModule(LinkedModule());
+        host.LinkModule(LinkedExports());
     }
     ~LinkedHost() { host.UnloadModule(); }
     sim::Host host;

@@ -2,21 +2,17 @@
 #pragma once
 
 #include "display/kelvane_mfd.h"
+#include "tests/linked_module.h"
 #include "module/module.h"
 #include "settings/mfd_registry.h"
 #include "sim/frame_text.h"
 #include "sim/host.h"
-#include "sim/linked_module.h"
 #include "sim/vessel_class_file.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-inline sim::ModuleExports LinkedExports() {
-    return sim::LinkedModuleExports();
-}
 
 inline sim::ThrusterSpec Thruster(VECTOR3 pos, VECTOR3 dir, double max0, double isp0, int tank) {
     sim::ThrusterSpec t;

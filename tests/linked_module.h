@@ -5,10 +5,8 @@
 #include "module/module.h"
 #include "sim/host.h"
 
-namespace sim {
-
-inline ModuleExports LinkedModuleExports() {
-    ModuleExports e;
+inline sim::ModuleExports LinkedExports() {
+    sim::ModuleExports e;
     e.moduleDate = ModuleDate;
     e.initModule = InitModule;
     e.exitModule = ExitModule;
@@ -19,5 +17,3 @@ inline ModuleExports LinkedModuleExports() {
     e.closeRenderViewport = opcCloseRenderViewport;
     return e;
 }
-
-} // namespace sim
