@@ -1,71 +1,11 @@
-// The host's displays, in the cockpit and in external windows, and the session around them.
+// The host's displays, in the cockpit and in external windows: how they open, close, move and
+// are redrawn, and the MFD base class the module's displays derive from.
 #include "host_model/host_model.h"
 
-#include <stdarg.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 namespace host_model {
-
-HostState gHost;
-
-int FormatText(char* out, size_t size, const char* format, ...) {
-    if (!out || size == 0)
-        return 0;
-    va_list args;
-    va_start(args, format);
-#ifdef _WIN32
-    int n = _vsnprintf(out, size, format, args); // msvcrt.dll's: no C99 vsnprintf there
-#else
-    int n = vsnprintf(out, size, format, args);
-#endif
-    va_end(args);
-    out[size - 1] = '\0';
-    return n < 0 || static_cast<size_t>(n) >= size ? static_cast<int>(strlen(out)) : n;
-}
-
-void HostCrash(const char* call, const char* reason, const char* vesselName) {
-    char message[512];
-    if (vesselName)
-        FormatText(message, sizeof message,
-                   "the module called %s on the vessel %s, %s; the simulator would crash here",
-                   call, vesselName, reason);
-    else
-        FormatText(message, sizeof message,
-                   "the module called %s %s; the simulator would crash here", call, reason);
-    EndRunAtCrash(message);
-}
-
-void StartHost(const char* program, int displayCount) {
-    if (gHost.running)
-        HostCrash("StartHost", "while a host runs already");
-    gHost = HostState();
-    gHost.running = true;
-    gHost.program = program;
-    gHost.displayCount = displayCount;
-}
-
-void StopHost() {
-    CloseAllDisplays();
-    while (gHost.vesselCount > 0)
-        RemoveVessel(gHost.vessels[gHost.vesselCount - 1], VesselFate::SessionEnded);
-    free(gHost.vessels);
-    gHost.vessels = nullptr;
-    gHost.vesselCapacity = 0;
-    gHost.running = false;
-}
-
-void WriteLog(const char* line) {
-    if (gHost.logCount < kMaxLogLines)
-        FormatText(gHost.log[gHost.logCount++], kLogLineSize, "%s", line);
-}
-
-void LogModuleLoaded() {
-    char line[kLogLineSize];
-    FormatText(line, sizeof line, "Loading module %s (legacy interface)", gHost.moduleName);
-    WriteLog(line);
-}
 
 void CellSizeFor(DWORD height, DWORD& cw, DWORD& ch) {
     ch = height * 9 / 200;
@@ -126,13 +66,6 @@ struct MfdHostAccess {
 namespace host_model {
 namespace {
 
-// Displays are only made after the host has started, and never after the process has ended.
-void RequireRunning(const char* step) {
-    if (!gHost.running || gHost.processEnded)
-        HostCrash(step, gHost.processEnded ? "after the process ended (a fast shutdown)"
-                                           : "before the host started");
-}
-
 // The open sequence for one display, in a record of its own. Null (and no record taken) when
 // the module made no display.
 Instrument* OpenInstrument(UINT id, int modeIndex, DWORD width, DWORD height, Vessel* vessel,
@@ -186,7 +119,8 @@ void CloseInstrument(Instrument* in) {
     delete mfd; // through its virtual destructor
 }
 
-// A window's display moves to another vessel or mode: the new one opens, then the old one closes.
+} // namespace
+
 void ReplaceWindowDisplay(ExternalWindow& window, Vessel* vessel, int modeIndex) {
     Instrument* old = window.shown;
     OpenedDisplay opened;
@@ -197,8 +131,6 @@ void ReplaceWindowDisplay(ExternalWindow& window, Vessel* vessel, int modeIndex)
     if (old)
         CloseInstrument(old);
 }
-
-} // namespace
 
 OpenedDisplay OpenDisplay(int id, const char* mode, DWORD width, DWORD height, OpenedBy by,
                           FILEHANDLE status) {
@@ -310,79 +242,6 @@ void CloseExternalWindow(ExternalWindow& window) {
     --gHost.windowCount;
 }
 
-// --- The session ---
-
-void SetFocus(Vessel* vessel) {
-    RequireRunning("the host's SetFocus");
-    int modes[MAXMFD];
-    DWORD widths[MAXMFD], heights[MAXMFD];
-    for (int id = 0; id < gHost.displayCount; ++id) {
-        const Instrument* in = CockpitDisplay(id);
-        modes[id] = in ? in->mode : -1;
-        widths[id] = in ? in->width : 0;
-        heights[id] = in ? in->height : 0;
-    }
-    for (int id = 0; id < gHost.displayCount; ++id)
-        CloseDisplay(id);
-    gHost.focus = vessel;
-    for (int id = 0; id < gHost.displayCount; ++id)
-        if (modes[id] >= 0 && gHost.modes[modes[id]].registered)
-            OpenDisplay(id, gHost.modes[modes[id]].spec.name, widths[id], heights[id],
-                        OpenedBy::Pilot);
-    for (int i = 0; i < gHost.windowCount; ++i) {
-        ExternalWindow& window = gHost.windows[i];
-        if (!window.stuck && window.vessel != vessel)
-            ReplaceWindowDisplay(window, vessel, window.mode);
-    }
-}
-
-bool DeleteVessel(Vessel* vessel) {
-    RequireRunning("the host's DeleteVessel");
-    if (vessel == gHost.focus) {
-        Vessel* next = nullptr;
-        for (int i = 0; i < gHost.vesselCount && !next; ++i)
-            if (gHost.vessels[i] != vessel)
-                next = gHost.vessels[i];
-        if (!next)
-            return false; // nothing else could take the focus
-        SetFocus(next);
-    }
-    if (gHost.moduleLoaded && gHost.module.deleteVessel)
-        gHost.module.deleteVessel(static_cast<OBJHANDLE>(vessel));
-    // A window may show a vessel that is not the focus: it moves to the focus, its old display
-    // closing only now, after the module was told.
-    for (int i = 0; i < gHost.windowCount; ++i)
-        if (gHost.windows[i].vessel == vessel)
-            ReplaceWindowDisplay(gHost.windows[i], gHost.focus, gHost.windows[i].mode);
-    RemoveVessel(vessel, VesselFate::Deleted);
-    return true;
-}
-
-void EndSession() {
-    RequireRunning("the host's EndSession");
-    if (gHost.moduleLoaded) {
-        ScenarioStream saved;
-        OpenWriter(saved);
-        for (int id = 0; id < gHost.displayCount; ++id)
-            if (Instrument* in = CockpitDisplay(id))
-                in->mfd->WriteStatus(&saved);
-        if (gHost.module.saveState)
-            gHost.module.saveState(&saved);
-        CloseStream(saved);
-    }
-    CloseAllDisplays();
-    while (gHost.vesselCount > 0)
-        RemoveVessel(gHost.vessels[0], VesselFate::SessionEnded);
-    if (gHost.moduleLoaded && gHost.module.closeRenderViewport)
-        gHost.module.closeRenderViewport();
-}
-
-void CloseRenderViewportForShutdown() {
-    RequireRunning("the host's fast shutdown");
-    if (gHost.moduleLoaded && gHost.module.closeRenderViewport)
-        gHost.module.closeRenderViewport();
-}
-
 namespace {
 // The displays a fast shutdown left open: the process has ended, so the host never deletes them.
 // They are kept here, where a leak check finds them reachable, as the host's own records are.
@@ -415,11 +274,11 @@ void AdvanceClock(double seconds) {
 }
 
 bool RedrawDue(const Instrument& display) {
-    return display.used && ::RedrawDue(display.schedule, gHost.clock);
+    return display.used && ScheduleDue(display.schedule, gHost.clock);
 }
 
 void NoteRedraw(Instrument& display) {
-    ::NoteRedraw(display.schedule, gHost.clock);
+    NoteRedrawInSchedule(display.schedule, gHost.clock);
 }
 
 bool RedrawDue(int id) {

@@ -1,5 +1,6 @@
 #include "host_model/drawn_text.h"
 
+namespace host_model {
 namespace {
 
 // 0x80 … 0x9F differ from Latin-1; the rest of the code page maps straight to U+0000 … U+00FF.
@@ -37,3 +38,5 @@ size_t DrawnTextToUtf8(const char* text, size_t length, char* out, size_t size) 
     out[used] = '\0';
     return used;
 }
+
+} // namespace host_model

@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+namespace host_model {
+
 // The UTF-8 of `length` bytes of drawn text, written to `out` as far as whole characters fit
 // within `size`; `out` always ends in a zero. Bytes the code page leaves undefined show as U+FFFD.
 // Returns the number of bytes written before the zero.
@@ -12,3 +14,5 @@ size_t DrawnTextToUtf8(const char* text, size_t length, char* out, size_t size);
 
 // The most bytes the UTF-8 of one drawn byte takes.
 const size_t kUtf8BytesPerDrawnByte = 3;
+
+} // namespace host_model

@@ -28,6 +28,8 @@
 #pragma once
 
 #include "host/orbiter_api.h"
+#include "host_model/host_crash.h"
+#include "host_model/host_printf.h"
 #include "host_model/module_loading.h"
 #include "host_model/redraw_schedule.h"
 #include "host_model/scenario_streams.h"
@@ -37,26 +39,11 @@
 
 namespace host_model {
 
-// --- What each stand-in supplies ---
-// Ends the run where the simulator would crash: `message` goes to stderr after the program's
-// name, and the run stops at once with kHostCrashStatus.
-[[noreturn]] void EndRunAtCrash(const char* message);
+// --- What each stand-in supplies (EndRunAtCrash too: host_crash.h) ---
 // Draws the host's own text (the title) on a display's device context.
 void DrawHostText(HDC dc, int x, int y, const char* text, int length);
 // The file name (no folder) of a loaded module, as the host's log names it.
 void ModuleFileNameOf(HINSTANCE module, char* name, size_t size);
-
-// snprintf as both C libraries have it: `out` always ends in a zero; the length written.
-int FormatText(char* out, size_t size, const char* format, ...)
-#if defined(__GNUC__) || defined(__clang__)
-    __attribute__((format(printf, 3, 4)))
-#endif
-    ;
-
-// The exit status of a run that the simulator would not have survived.
-const int kHostCrashStatus = 3;
-// "the module called CALL [on the vessel NAME, ]REASON; the simulator would crash here".
-[[noreturn]] void HostCrash(const char* call, const char* reason, const char* vesselName = nullptr);
 
 // --- Displays ---
 // The host's title colour, light grey (COLORREF 0x00BBGGRR), whatever the display's own.
@@ -156,6 +143,8 @@ void StartHost(const char* program, int displayCount);
 // Stops it: the displays close (unless the process ended, when they never do), the vessels go
 // (as at a session's end, without the module's callbacks); the module must be unloaded first.
 void StopHost();
+// Fails loudly unless the host runs and its process has not ended: `step` names the call.
+void RequireRunning(const char* step);
 
 void WriteLog(const char* line);
 // What the 2024 edition logs once a module's library has loaded and InitLib has run:
@@ -197,6 +186,9 @@ void ChooseExternalWindowMode(ExternalWindow& window, const char* mode);
 // Sticks it to its vessel, or lets it follow the focus again (which moves it to the focus).
 void StickExternalWindow(ExternalWindow& window, bool stuck);
 void CloseExternalWindow(ExternalWindow& window);
+// A window's display moves to another vessel or mode: the new one opens, then the old one
+// closes, with the window's one id (a focus change, a deleted vessel, a mode chosen again).
+void ReplaceWindowDisplay(ExternalWindow& window, Vessel* vessel, int modeIndex);
 
 // --- The session ---
 // The focus moves: every open cockpit display closes and opens again, in its mode, on the new

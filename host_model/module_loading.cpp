@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+namespace host_model {
+
 const char* const kModuleEntryPointNames[kModuleEntryPointCount] = {
     "ModuleDate",      "InitModule",   "ExitModule",   "GetModuleVersion",
     "opcDeleteVessel", "opcSaveState", "opcLoadState", "opcCloseRenderViewport"};
@@ -167,24 +169,26 @@ const char* const kObsoleteRegistrationNotice[kObsoleteRegistrationNoticeLines] 
     "future versions of Orbiter.",
     "---------------------------------------------------------------"};
 
+} // namespace host_model
+
 // --- What the host exports for loading and registration ---
 
 using host_model::gHost;
 
 int Date2Int(char* date) {
     ++gHost.date2IntCalls; // counted, so that tests see how often the module asks
-    return ModuleDateNumber(date);
+    return host_model::ModuleDateNumber(date);
 }
 
 // Called by the module's entry point at process attach: the host looks up the module's exports,
 // logs the module with its version, then hands it to InitModule.
 void InitLib(HINSTANCE hModule) {
     host_model::ModuleFileNameOf(hModule, gHost.moduleFileName, sizeof gHost.moduleFileName);
-    ModuleNameOf(gHost.moduleFileName, gHost.moduleName, sizeof gHost.moduleName);
-    gHost.module = FindModuleEntryPoints(reinterpret_cast<HMODULE>(hModule));
+    host_model::ModuleNameOf(gHost.moduleFileName, gHost.moduleName, sizeof gHost.moduleName);
+    gHost.module = host_model::FindModuleEntryPoints(reinterpret_cast<HMODULE>(hModule));
     gHost.moduleLoaded = true;
     char line[host_model::kLogLineSize];
-    FormatModuleLogLine(line, sizeof line, gHost.moduleFileName, gHost.module);
+    host_model::FormatModuleLogLine(line, sizeof line, gHost.moduleFileName, gHost.module);
     host_model::WriteLog(line);
     if (gHost.module.initModule)
         gHost.module.initModule(hModule);
@@ -193,8 +197,8 @@ void InitLib(HINSTANCE hModule) {
 // Still works, but the first call logs the host's notice that it is obsolete.
 int oapiRegisterMFDMode(MFDMODESPEC& spec) {
     if (!gHost.obsoleteNoticeWritten)
-        for (int i = 0; i < kObsoleteRegistrationNoticeLines; ++i)
-            host_model::WriteLog(kObsoleteRegistrationNotice[i]);
+        for (int i = 0; i < host_model::kObsoleteRegistrationNoticeLines; ++i)
+            host_model::WriteLog(host_model::kObsoleteRegistrationNotice[i]);
     gHost.obsoleteNoticeWritten = true;
     int id = gHost.modeCount < host_model::kMaxModes ? gHost.modeCount++ : -1;
     for (int i = 0; id < 0 && i < gHost.modeCount; ++i)

@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+namespace host_model {
+
 // What the host finds in a module by name, looked up before the module's InitModule runs.
 struct ModuleEntryPoints {
     char* (*moduleDate)() = nullptr;
@@ -50,3 +52,5 @@ void FormatModuleLogLine(char* line, size_t size, const char* fileName,
 // The notice the 2024 edition logs at the first registration through MFDMODESPEC, one line each.
 extern const char* const kObsoleteRegistrationNotice[];
 const int kObsoleteRegistrationNoticeLines = 6;
+
+} // namespace host_model

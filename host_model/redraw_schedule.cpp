@@ -1,12 +1,14 @@
 #include "host_model/redraw_schedule.h"
 
+namespace host_model {
+
 void AdvanceFrame(HostClock& clock, double seconds) {
     clock.realTime += seconds;
     if (!clock.paused)
         clock.simTime += seconds;
 }
 
-bool RedrawDue(const RedrawSchedule& schedule, const HostClock& clock) {
+bool ScheduleDue(const RedrawSchedule& schedule, const HostClock& clock) {
     // Times summed from frames carry rounding: 25 frames of 0.02 s are an interval.
     const double kSlack = 1e-9;
     if (schedule.asked)
@@ -15,8 +17,10 @@ bool RedrawDue(const RedrawSchedule& schedule, const HostClock& clock) {
            clock.realTime - schedule.lastRealTime >= kMinRedrawSpacing - kSlack;
 }
 
-void NoteRedraw(RedrawSchedule& schedule, const HostClock& clock) {
+void NoteRedrawInSchedule(RedrawSchedule& schedule, const HostClock& clock) {
     schedule.lastSimTime = clock.simTime;
     schedule.lastRealTime = clock.realTime;
     schedule.asked = false;
 }
+
+} // namespace host_model

@@ -5,6 +5,8 @@
 // Both stand-in hosts build this; it needs no C++ library.
 #pragma once
 
+namespace host_model {
+
 const double kMfdUpdateInterval = 0.5; // simulation seconds, the Launchpad's default
 const double kMinRedrawSpacing = 0.1;  // real seconds
 const double kFrameSeconds = 0.02;     // one frame of the stand-ins' clock
@@ -23,5 +25,9 @@ struct HostClock {
 };
 
 void AdvanceFrame(HostClock& clock, double seconds);
-bool RedrawDue(const RedrawSchedule& schedule, const HostClock& clock);
-void NoteRedraw(RedrawSchedule& schedule, const HostClock& clock);
+// Whether the schedule has a redraw due at the clock's time. RedrawDue asks it of a display.
+bool ScheduleDue(const RedrawSchedule& schedule, const HostClock& clock);
+// A redraw at the clock's time: the interval starts again from it, and a request is answered.
+void NoteRedrawInSchedule(RedrawSchedule& schedule, const HostClock& clock);
+
+} // namespace host_model

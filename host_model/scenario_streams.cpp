@@ -1,9 +1,15 @@
-#include "host_model/host_model.h"
+#include "host_model/scenario_streams.h"
+
+#include "host_model/host_crash.h"
+#include "host_model/host_printf.h"
+#include "host_model/vessels.h"
 
 #include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+namespace host_model {
 
 void ReaderLineText(const char* raw, char* text, size_t size) {
     if (!text || size == 0)
@@ -53,8 +59,6 @@ const char* SkipBlanks(const char* text) {
         ++text;
     return text;
 }
-
-namespace host_model {
 
 void OpenWriter(ScenarioStream& stream) {
     memset(&stream, 0, sizeof stream);
@@ -189,7 +193,7 @@ bool oapiReadScenario_nextline(FILEHANDLE scn, char*& line) {
         s.current = bigger;
         s.currentSize = size;
     }
-    ReaderLineText(raw, s.current, s.currentSize);
+    host_model::ReaderLineText(raw, s.current, s.currentSize);
     line = s.current;
-    return !EndsReading(line);
+    return !host_model::EndsReading(line);
 }

@@ -7,8 +7,8 @@
 #include <stddef.h>
 
 namespace host_model {
+
 class Vessel;
-}
 
 // A raw scenario line as the reader hands it out: cut at a ';', without line ends and without
 // blanks and tabs at either end, at most size - 1 characters; `text` always ends in a zero.
@@ -23,8 +23,6 @@ bool StartsNoCase(const char* text, const char* prefix);
 const char* SkipBlanks(const char* text);
 // Whether a cleaned line's first word is `word`, in any case.
 bool FirstWordIs(const char* text, const char* word);
-
-namespace host_model {
 
 // A stream over a scenario: the lines a module writes, or raw lines it reads from `next` on.
 struct ScenarioStream {

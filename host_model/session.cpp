@@ -1,4 +1,5 @@
-// A session's start from a scenario's lines, in the host's order.
+// A session: its start from a scenario's lines in the host's order, a focus change, a vessel
+// deleted, and both kinds of end.
 #include "host_model/host_model.h"
 
 #include <stdlib.h>
@@ -270,6 +271,79 @@ void StartScenario(const ScenarioStart& start) {
     LoadModuleState(r);
     OpenDisplays(r);
     free(r.text);
+}
+
+// --- The session's steps ---
+
+void SetFocus(Vessel* vessel) {
+    RequireRunning("the host's SetFocus");
+    int modes[MAXMFD];
+    DWORD widths[MAXMFD], heights[MAXMFD];
+    for (int id = 0; id < gHost.displayCount; ++id) {
+        const Instrument* in = CockpitDisplay(id);
+        modes[id] = in ? in->mode : -1;
+        widths[id] = in ? in->width : 0;
+        heights[id] = in ? in->height : 0;
+    }
+    for (int id = 0; id < gHost.displayCount; ++id)
+        CloseDisplay(id);
+    gHost.focus = vessel;
+    for (int id = 0; id < gHost.displayCount; ++id)
+        if (modes[id] >= 0 && gHost.modes[modes[id]].registered)
+            OpenDisplay(id, gHost.modes[modes[id]].spec.name, widths[id], heights[id],
+                        OpenedBy::Pilot);
+    for (int i = 0; i < gHost.windowCount; ++i) {
+        ExternalWindow& window = gHost.windows[i];
+        if (!window.stuck && window.vessel != vessel)
+            ReplaceWindowDisplay(window, vessel, window.mode);
+    }
+}
+
+bool DeleteVessel(Vessel* vessel) {
+    RequireRunning("the host's DeleteVessel");
+    if (vessel == gHost.focus) {
+        Vessel* next = nullptr;
+        for (int i = 0; i < gHost.vesselCount && !next; ++i)
+            if (gHost.vessels[i] != vessel)
+                next = gHost.vessels[i];
+        if (!next)
+            return false; // nothing else could take the focus
+        SetFocus(next);
+    }
+    if (gHost.moduleLoaded && gHost.module.deleteVessel)
+        gHost.module.deleteVessel(static_cast<OBJHANDLE>(vessel));
+    // A window may show a vessel that is not the focus: it moves to the focus, its old display
+    // closing only now, after the module was told.
+    for (int i = 0; i < gHost.windowCount; ++i)
+        if (gHost.windows[i].vessel == vessel)
+            ReplaceWindowDisplay(gHost.windows[i], gHost.focus, gHost.windows[i].mode);
+    RemoveVessel(vessel, VesselFate::Deleted);
+    return true;
+}
+
+void EndSession() {
+    RequireRunning("the host's EndSession");
+    if (gHost.moduleLoaded) {
+        ScenarioStream saved;
+        OpenWriter(saved);
+        for (int id = 0; id < gHost.displayCount; ++id)
+            if (Instrument* in = CockpitDisplay(id))
+                in->mfd->WriteStatus(&saved);
+        if (gHost.module.saveState)
+            gHost.module.saveState(&saved);
+        CloseStream(saved);
+    }
+    CloseAllDisplays();
+    while (gHost.vesselCount > 0)
+        RemoveVessel(gHost.vessels[0], VesselFate::SessionEnded);
+    if (gHost.moduleLoaded && gHost.module.closeRenderViewport)
+        gHost.module.closeRenderViewport();
+}
+
+void CloseRenderViewportForShutdown() {
+    RequireRunning("the host's fast shutdown");
+    if (gHost.moduleLoaded && gHost.module.closeRenderViewport)
+        gHost.module.closeRenderViewport();
 }
 
 } // namespace host_model

@@ -5,8 +5,8 @@
 namespace sim {
 
 std::string Cp1252ToUtf8(const std::string& text) {
-    std::string out(text.size() * kUtf8BytesPerDrawnByte + 1, '\0');
-    out.resize(DrawnTextToUtf8(text.data(), text.size(), &out[0], out.size()));
+    std::string out(text.size() * host_model::kUtf8BytesPerDrawnByte + 1, '\0');
+    out.resize(host_model::DrawnTextToUtf8(text.data(), text.size(), &out[0], out.size()));
     return out;
 }
 

@@ -284,7 +284,7 @@ ScenarioReader::ScenarioReader(std::vector<std::string> lines, size_t start)
 
 std::string ScenarioReader::Clean(const std::string& raw) {
     std::vector<char> text(raw.size() + 1);
-    ReaderLineText(raw.c_str(), text.data(), text.size());
+    host_model::ReaderLineText(raw.c_str(), text.data(), text.size());
     return text.data();
 }
 
@@ -326,7 +326,8 @@ extern "C" FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     if (!name)
         return nullptr;
     if (module == sim::Host::LinkedModuleHandle())
-        return sim::g_linked ? ModuleEntryPointNamed(sim::g_linkedExports, name) : nullptr;
+        return sim::g_linked ? host_model::ModuleEntryPointNamed(sim::g_linkedExports, name)
+                             : nullptr;
     Dl_info info;
     if (!module || !dladdr(static_cast<const void*>(module), &info) || !info.dli_fname)
         return nullptr;

@@ -20,7 +20,7 @@ using host_model::kTitleColour;
 constexpr int kDisplayCount = MAXMFD;
 
 // What the host finds in a module by name (host_model/module_loading.h).
-using ModuleExports = ModuleEntryPoints;
+using ModuleExports = host_model::ModuleEntryPoints;
 
 // What one redraw of a display produced.
 struct Frame {
@@ -123,9 +123,9 @@ public:
 
     // The host's clock. RunFrame advances it by one frame and redraws every open display that is
     // due: the cockpit's in id order, then the windows in the order they were opened.
-    const HostClock& Clock() const { return host_model::gHost.clock; }
+    const host_model::HostClock& Clock() const { return host_model::gHost.clock; }
     void SetPaused(bool paused) { host_model::gHost.clock.paused = paused; }
-    std::vector<ScheduledRedraw> RunFrame(double seconds = kFrameSeconds);
+    std::vector<ScheduledRedraw> RunFrame(double seconds = host_model::kFrameSeconds);
 
     // The module's state block.
     std::vector<std::string> SaveState();

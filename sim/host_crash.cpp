@@ -1,5 +1,7 @@
 #include "sim/host_crash.h"
 
+#include "host_model/host_model.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>

@@ -3,7 +3,7 @@
 // and the exit status kHostCrashStatus.
 #pragma once
 
-#include "host_model/host_model.h"
+#include "host_model/host_crash.h"
 
 #include <string>
 

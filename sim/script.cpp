@@ -148,7 +148,7 @@ ScriptInterpreter::ScriptInterpreter(Session& session, std::ostream& out)
          "run one frame (default 0.02 s) and print each display the host redraws in it: every "
          "0.5 s of simulation time, at most ten a second, or at once when the display asks",
          0, 1, [&s, &out](const Arguments& a) {
-             double seconds = kFrameSeconds;
+             double seconds = host_model::kFrameSeconds;
              if (!a.empty()) {
                  char* end = nullptr;
                  seconds = std::strtod(a[0].c_str(), &end);

@@ -167,13 +167,13 @@ TEST(DrawnText, EveryPrintableByteBecomesItsCodePageCharacter) {
         if (iconv(cp1252, &from, &left, &to, &room) == static_cast<size_t>(-1))
             std::strcpy(expected, "\xEF\xBF\xBD");
         char shown[8];
-        const size_t n = DrawnTextToUtf8(in, 1, shown, sizeof shown);
+        const size_t n = host_model::DrawnTextToUtf8(in, 1, shown, sizeof shown);
         EXPECT_STREQ(shown, expected) << "byte 0x" << std::hex << byte;
         EXPECT_EQ(n, std::strlen(expected));
     }
     iconv_close(cp1252);
     // Only whole characters are written, and the text always ends in a zero.
     char small[3];
-    EXPECT_EQ(DrawnTextToUtf8("a\xB5", 2, small, sizeof small), 1u);
+    EXPECT_EQ(host_model::DrawnTextToUtf8("a\xB5", 2, small, sizeof small), 1u);
     EXPECT_STREQ(small, "a");
 }

@@ -66,7 +66,7 @@ TEST(HostLoading, TheLoadLineIsPaddedAndMarksMissingExports) {
     for (const auto& c : cases) {
         char line[128];
         memset(line, 'x', sizeof line);
-        FormatModuleLogLine(line, c.size, c.file, c.hasBuild, 261209, c.hasApi, 60425);
+        host_model::FormatModuleLogLine(line, c.size, c.file, c.hasBuild, 261209, c.hasApi, 60425);
         EXPECT_STREQ(line, c.line);
     }
 }

@@ -16,15 +16,15 @@ TEST(RedrawSchedule, DueOnSimulationTimeAtMostTenTimesASecondOrWhenAsked) {
         {0.0, 0.0, true, true}, // asked: the next frame, paused or not
     };
     for (const auto& c : cases) {
-        RedrawSchedule schedule;
-        HostClock clock;
+        host_model::RedrawSchedule schedule;
+        host_model::HostClock clock;
         clock.simTime = 100;
         clock.realTime = 200;
-        NoteRedraw(schedule, clock);
+        host_model::NoteRedrawInSchedule(schedule, clock);
         schedule.asked = c.asked;
         clock.simTime += c.simSince;
         clock.realTime += c.realSince;
-        EXPECT_EQ(RedrawDue(schedule, clock), c.due)
+        EXPECT_EQ(host_model::ScheduleDue(schedule, clock), c.due)
             << c.simSince << " s simulated, " << c.realSince << " s real, asked " << c.asked;
     }
 }

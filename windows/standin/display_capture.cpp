@@ -176,16 +176,16 @@ void PrintFrame(const DrawnFrame& frame, const char* heading, int cw, int ch,
         int end = kColumns;
         while (end > 0 && cells[r][end - 1] == ' ')
             --end;
-        char line[kColumns * kUtf8BytesPerDrawnByte + 1];
-        DrawnTextToUtf8(cells[r], static_cast<size_t>(end), line, sizeof line);
+        char line[kColumns * host_model::kUtf8BytesPerDrawnByte + 1];
+        host_model::DrawnTextToUtf8(cells[r], static_cast<size_t>(end), line, sizeof line);
         Say("%s", line);
     }
     Say("[buttons] %s %s %s %s", labels[0] ? labels[0] : "-", labels[1] ? labels[1] : "-",
         labels[2] ? labels[2] : "-", labels[3] ? labels[3] : "-");
     for (int i = 0; i < frame.runCount; ++i) {
         const TextRunRecord& run = frame.runs[i];
-        char text[sizeof run.text * kUtf8BytesPerDrawnByte];
-        DrawnTextToUtf8(run.text, static_cast<size_t>(run.length), text, sizeof text);
+        char text[sizeof run.text * host_model::kUtf8BytesPerDrawnByte];
+        host_model::DrawnTextToUtf8(run.text, static_cast<size_t>(run.length), text, sizeof text);
         Say("  TextOutA (%d,%d) #%06lX \"%s\"", run.x, run.y,
             static_cast<unsigned long>(run.colour), text);
     }

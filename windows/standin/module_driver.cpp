@@ -19,6 +19,8 @@ namespace {
 int gPictureCount = 0;
 host_model::HostState& gHost = host_model::gHost;
 using host_model::ExternalWindow;
+using host_model::FirstWordIs;
+using host_model::SkipBlanks;
 
 // The window objects the host made, kept so that a window's id can be checked against the
 // address it came from.
@@ -152,7 +154,7 @@ void Draw(int id, const char* pictureName) {
 }
 
 void RunFrame() {
-    host_model::AdvanceClock(kFrameSeconds);
+    host_model::AdvanceClock(host_model::kFrameSeconds);
     bool drawn = false;
     for (int id = 0; id < kDisplays; ++id) {
         if (!host_model::RedrawDue(id))
@@ -542,10 +544,10 @@ bool LoadModule(const char* exePath) {
     if (gHost.logCount == 0)
         Fail("the entry point did not call InitLib");
 
-    const ModuleEntryPoints& entryPoints = gHost.module;
-    for (int i = 0; i < kModuleEntryPointCount; ++i)
-        if (!HasModuleEntryPoint(entryPoints, i))
-            Fail("the module does not export %s", kModuleEntryPointNames[i]);
+    const host_model::ModuleEntryPoints& entryPoints = gHost.module;
+    for (int i = 0; i < host_model::kModuleEntryPointCount; ++i)
+        if (!host_model::HasModuleEntryPoint(entryPoints, i))
+            Fail("the module does not export %s", host_model::kModuleEntryPointNames[i]);
     if (!entryPoints.saveState || !entryPoints.loadState || !entryPoints.deleteVessel ||
         !entryPoints.closeRenderViewport)
         return false;

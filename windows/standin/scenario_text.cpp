@@ -34,7 +34,7 @@ bool ReadScenario(const char* path) {
 
 int FindLine(int from, const char* prefix) {
     for (int i = from; i < gScenarioLineCount; ++i)
-        if (strncmp(SkipBlanks(gScenarioLines[i]), prefix, strlen(prefix)) == 0)
+        if (strncmp(host_model::SkipBlanks(gScenarioLines[i]), prefix, strlen(prefix)) == 0)
             return i;
     return -1;
 }
