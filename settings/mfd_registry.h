@@ -61,7 +61,7 @@ private:
 
     ~MfdRegistry();
     bool IsHeld(const MfdSettings* record) const;
-    // Makes `display`'s holding the owner of its record, and no other.
+    // Makes the row at `holding` the owner of its record, and no other row.
     void MakeOwner(size_t holding);
     // A display has let go of `record`: when it was the owner, the ownership passes to the
     // earliest holder left; a record dropped with its vessel goes once nobody holds it.
