@@ -4,15 +4,36 @@
 
 MfdRegistry::~MfdRegistry() = default;
 
-bool MfdRegistry::IsHeld(const MfdSettings* record) const {
-    return holdings.IndexWhere([record](const Holding& h) { return h.record == record; }) <
-           holdings.Size();
+size_t MfdRegistry::FirstHolding(const MfdSettings* record) const {
+    return holdings.IndexWhere([record](const Holding& h) { return h.record == record; });
+}
+
+size_t MfdRegistry::OwnerRow(const MfdSettings* record) const {
+    return holdings.IndexWhere(
+        [record](const Holding& h) { return h.record == record && h.owner; });
+}
+
+size_t MfdRegistry::RowOf(Holder display) const {
+    return holdings.IndexWhere([display](const Holding& h) { return h.display == display; });
 }
 
 MfdRegistry::Holder MfdRegistry::OwnerOf(const MfdSettings* record) const {
-    const size_t at =
-        holdings.IndexWhere([record](const Holding& h) { return h.record == record && h.owner; });
+    const size_t at = OwnerRow(record);
     return at < holdings.Size() ? holdings.At(at).display : nullptr;
+}
+
+MfdSettings* MfdRegistry::RecordOf(VESSEL* vessel, int id) const {
+    const size_t at = records.IndexWhere(
+        [vessel, id](const MfdSettings* r) { return r->vessel == vessel && r->mfdId == id; });
+    return at < records.Size() ? records.At(at) : nullptr;
+}
+
+MfdSettings* MfdRegistry::AddRecord(VESSEL* vessel, int id) {
+    // Room is made before the record exists, so the record can always be appended.
+    records.Reserve(records.Size() + 1);
+    MfdSettings* record = new MfdSettings(vessel, id);
+    records.Append(record);
+    return record;
 }
 
 void MfdRegistry::MakeOwner(size_t holding) {
@@ -25,8 +46,7 @@ void MfdRegistry::MakeOwner(size_t holding) {
 // A display that took over another one's record (the host opens a new display before it closes
 // the old one) keeps it when the old one closes: a record in use is never free for a third.
 void MfdRegistry::LetGo(MfdSettings* record, bool wasOwner) {
-    const size_t next =
-        holdings.IndexWhere([record](const Holding& h) { return h.record == record; });
+    const size_t next = FirstHolding(record);
     if (next < holdings.Size()) {
         if (wasOwner)
             holdings.At(next).owner = true;
@@ -40,24 +60,13 @@ void MfdRegistry::LetGo(MfdSettings* record, bool wasOwner) {
 MfdSettings* MfdRegistry::TakeRecord(Holder display, VESSEL* vessel, int displayId) {
     holdings.Reserve(holdings.Size() + 1);
 
-    MfdSettings* taken = nullptr;
-    MfdSettings* firstFree = nullptr;
-    for (size_t i = 0; i < records.Size() && !taken; ++i) {
-        MfdSettings* record = records.At(i);
-        if (record->vessel != vessel)
-            continue;
-        if (record->mfdId == displayId)
-            taken = record; // taken over even from another open display
-        else if (!firstFree && !IsHeld(record))
-            firstFree = record;
-    }
+    // The vessel's record of this id is taken over even from another open display.
+    MfdSettings* taken = RecordOf(vessel, displayId);
+    for (size_t i = 0; i < records.Size() && !taken; ++i)
+        if (records.At(i)->vessel == vessel && !IsHeld(records.At(i)))
+            taken = records.At(i);
     if (!taken)
-        taken = firstFree;
-    if (!taken) {
-        records.Reserve(records.Size() + 1);
-        taken = new MfdSettings(vessel, displayId);
-        records.Append(taken);
-    }
+        taken = AddRecord(vessel, displayId);
     holdings.Append({display, taken, displayId, true});
     MakeOwner(holdings.Size() - 1);
     ++displaysGiven;
@@ -65,23 +74,13 @@ MfdSettings* MfdRegistry::TakeRecord(Holder display, VESSEL* vessel, int display
 }
 
 MfdSettings* MfdRegistry::TakeRecordOfId(Holder display, int id) {
-    const size_t at =
-        holdings.IndexWhere([display](const Holding& h) { return h.display == display; });
+    const size_t at = RowOf(display);
     if (at == holdings.Size())
         return nullptr;
     MfdSettings* current = holdings.At(at).record;
-    VESSEL* vessel = current->vessel;
-    MfdSettings* target = nullptr;
-    for (size_t i = 0; i < records.Size() && !target; ++i) {
-        MfdSettings* record = records.At(i);
-        if (record->vessel == vessel && record->mfdId == id)
-            target = record;
-    }
-    if (!target) {
-        records.Reserve(records.Size() + 1);
-        target = new MfdSettings(vessel, id);
-        records.Append(target);
-    }
+    MfdSettings* target = RecordOf(current->vessel, id);
+    if (!target)
+        target = AddRecord(current->vessel, id);
     const bool ownedCurrent = holdings.At(at).owner;
     holdings.At(at).record = target;
     MakeOwner(at);
@@ -91,8 +90,7 @@ MfdSettings* MfdRegistry::TakeRecordOfId(Holder display, int id) {
 }
 
 void MfdRegistry::ReturnRecord(Holder display) {
-    const size_t at =
-        holdings.IndexWhere([display](const Holding& h) { return h.display == display; });
+    const size_t at = RowOf(display);
     if (at < holdings.Size()) {
         const Holding leaving = holdings.At(at);
         holdings.RemoveAt(at);
@@ -120,8 +118,7 @@ void MfdRegistry::DeleteVessel(VESSEL* vessel) {
 void MfdRegistry::SaveState(ScenarioHandle scn) const {
     for (size_t i = 0; i < records.Size(); ++i) {
         const MfdSettings& record = *records.At(i);
-        const size_t owner = holdings.IndexWhere(
-            [&record](const Holding& h) { return h.record == &record && h.owner; });
+        const size_t owner = OwnerRow(&record);
         const bool savedByHost = owner < holdings.Size() && holdings.At(owner).displayId >= 0 &&
                                  holdings.At(owner).displayId < MAXMFD;
         if (record.vessel && !savedByHost)
@@ -151,8 +148,7 @@ void MfdRegistry::EndSession() {
     // Records of deleted vessels that open displays still hold are in the holdings alone.
     for (size_t i = 0; i < holdings.Size(); ++i) {
         MfdSettings* record = holdings.At(i).record;
-        if (records.IndexOf(record) == records.Size() &&
-            holdings.IndexWhere([record](const Holding& h) { return h.record == record; }) == i)
+        if (records.IndexOf(record) == records.Size() && FirstHolding(record) == i)
             delete record;
     }
     for (size_t i = 0; i < records.Size(); ++i)

@@ -60,7 +60,15 @@ private:
     };
 
     ~MfdRegistry();
-    bool IsHeld(const MfdSettings* record) const;
+    // Rows by what they hold or who holds them; holdings.Size() when there is none.
+    size_t FirstHolding(const MfdSettings* record) const;
+    size_t OwnerRow(const MfdSettings* record) const;
+    size_t RowOf(Holder display) const;
+    bool IsHeld(const MfdSettings* record) const { return FirstHolding(record) < holdings.Size(); }
+    // The vessel's record of `id`, or null.
+    MfdSettings* RecordOf(VESSEL* vessel, int id) const;
+    // A new record at the end of the list; nothing changes when memory runs out.
+    MfdSettings* AddRecord(VESSEL* vessel, int id);
     // Makes the row at `holding` the owner of its record, and no other row.
     void MakeOwner(size_t holding);
     // A display has let go of `record`: when it was the owner, the ownership passes to the
